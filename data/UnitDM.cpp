@@ -1,0 +1,89 @@
+#include "UnitDM.h"
+
+#include "CatalogueSchema.h"
+
+TDMAuto *DMAuto = nullptr;
+
+TDMAuto::TDMAuto(const ErrorReport &report)
+    : ADOConnection(QString::fromLatin1(DatabaseFile)),
+      tblCountry(ADOConnection, CatalogueSchema::countries()),
+      tblCategory(ADOConnection, CatalogueSchema::categories()),
+      tblAuto(ADOConnection, CatalogueSchema::goods()),
+      tblMarka(ADOConnection, CatalogueSchema::makes()),
+      tblCountryList(ADOConnection, CatalogueSchema::countries()), DSAuto(&tblAuto),
+      DSCategory(&tblCategory), DSMarka(&tblMarka), DSCountry(&tblCountry),
+      DsCountryList(&tblCountryList),
+      tblAutoauto_id(tblAuto.FieldByName(QStringLiteral("auto_id"))),
+      tblAutocodeTov(tblAuto.FieldByName(QStringLiteral("codeTov"))),
+      tblAutonumSklad(tblAuto.FieldByName(QStringLiteral("numSklad"))),
+      tblAutocat_id(tblAuto.FieldByName(QStringLiteral("cat_id"))),
+      tblAutotovName(tblAuto.FieldByName(QStringLiteral("tovName"))),
+      tblAutomodels(tblAuto.FieldByName(QStringLiteral("models"))),
+      tblAutocounts(tblAuto.FieldByName(QStringLiteral("counts"))),
+      tblAutoprice(tblAuto.FieldByName(QStringLiteral("price"))),
+      tblAutoauto_type(tblAuto.FieldByName(QStringLiteral("auto_type"))),
+      tblAutocountry_id(tblAuto.FieldByName(QStringLiteral("country_id"))),
+      tblAutoscreenshots(tblAuto.FieldByName(QStringLiteral("screenshots"))),
+      tblAutostrCat(tblAuto.addLookupField(QStringLiteral("strCat"), LookupWidth,
+                                           QStringLiteral("cat_id"), &tblCategory,
+                                           QStringLiteral("cat_id"), QStringLiteral("catName"))),
+      tblAutostrMarka(tblAuto.addLookupField(QStringLiteral("strMarka"), LookupWidth,
+                                             QStringLiteral("auto_type"), &tblMarka,
+                                             QStringLiteral("auto_type"), QStringLiteral("name"))),
+      tblAutostrCountry(tblAuto.addLookupField(
+          QStringLiteral("strCountry"), LookupWidth, QStringLiteral("country_id"), &tblCountry,
+          QStringLiteral("country_id"), QStringLiteral("country"))),
+      tblCategorycat_id(tblCategory.FieldByName(QStringLiteral("cat_id"))),
+      tblCategorycatName(tblCategory.FieldByName(QStringLiteral("catName"))),
+      tblMarkaauto_type(tblMarka.FieldByName(QStringLiteral("auto_type"))),
+      tblMarkaname(tblMarka.FieldByName(QStringLiteral("name"))),
+      tblCountrycountry_id(tblCountry.FieldByName(QStringLiteral("country_id"))),
+      tblCountrycountry(tblCountry.FieldByName(QStringLiteral("country"))),
+      tblCountryListcountry_id(tblCountryList.FieldByName(QStringLiteral("country_id"))),
+      tblCountryListcountry(tblCountryList.FieldByName(QStringLiteral("country")))
+{
+    tblCountry.afterOpen = [this] { tblCountryAfterOpen(); };
+    tblCategory.afterOpen = [this] { tblCategoryAfterOpen(); };
+    tblMarka.afterOpen = [this] { tblMarkaAfterOpen(); };
+    tblAuto.afterInsert = [this] { tblAutoAfterInsert(); };
+
+    try {
+        ADOConnection.open();
+    } catch (const std::exception &error) {
+        report(error);
+    }
+    // Each cursor tries the connection again, so a missing file is reported
+    // once for the connection and once for every cursor.
+    for (Cursor *cursor : {&tblCountry, &tblCategory, &tblAuto, &tblMarka, &tblCountryList}) {
+        try {
+            cursor->open();
+        } catch (const std::exception &error) {
+            report(error);
+        }
+    }
+}
+
+TDMAuto::~TDMAuto() = default;
+
+void TDMAuto::tblCountryAfterOpen()
+{
+    tblCountry.setSort(QStringLiteral("country"));
+}
+
+void TDMAuto::tblCategoryAfterOpen()
+{
+    tblCategory.setSort(QStringLiteral("catName"));
+}
+
+void TDMAuto::tblMarkaAfterOpen()
+{
+    tblMarka.setSort(QStringLiteral("name"));
+}
+
+void TDMAuto::tblAutoAfterInsert()
+{
+    // A reference table without rows gives 0, which is stored as 0, not NULL.
+    tblAutocat_id.setAsInteger(tblCategorycat_id.AsInteger());
+    tblAutoauto_type.setAsInteger(tblMarkaauto_type.AsInteger());
+    tblAutocountry_id.setAsInteger(tblCountrycountry_id.AsInteger());
+}

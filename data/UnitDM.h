@@ -1,0 +1,72 @@
+#pragma once
+
+#include "recordset/Connection.h"
+#include "recordset/Cursor.h"
+#include "recordset/DataSource.h"
+
+#include <exception>
+#include <functional>
+
+// The data module: the one connection to the catalogue, its five cursors, the
+// data links the windows bind to, and the column objects.
+class TDMAuto
+{
+public:
+    using ErrorReport = std::function<void(const std::exception &)>;
+
+    // Opens the connection, then the cursors in their fixed order. Each
+    // failure is handed to `report` at once and opening goes on.
+    explicit TDMAuto(const ErrorReport &report);
+    ~TDMAuto();
+    TDMAuto(const TDMAuto &) = delete;
+    TDMAuto &operator=(const TDMAuto &) = delete;
+
+    Connection ADOConnection;
+    Cursor tblCountry;
+    Cursor tblCategory;
+    Cursor tblAuto;
+    Cursor tblMarka;
+    Cursor tblCountryList;
+
+    DataSource DSAuto;
+    DataSource DSCategory;
+    DataSource DSMarka;
+    DataSource DSCountry;
+    DataSource DsCountryList;
+
+    Field &tblAutoauto_id;
+    Field &tblAutocodeTov;
+    Field &tblAutonumSklad;
+    Field &tblAutocat_id;
+    Field &tblAutotovName;
+    Field &tblAutomodels;
+    Field &tblAutocounts;
+    Field &tblAutoprice;
+    Field &tblAutoauto_type;
+    Field &tblAutocountry_id;
+    Field &tblAutoscreenshots;
+    Field &tblAutostrCat;
+    Field &tblAutostrMarka;
+    Field &tblAutostrCountry;
+    Field &tblCategorycat_id;
+    Field &tblCategorycatName;
+    Field &tblMarkaauto_type;
+    Field &tblMarkaname;
+    Field &tblCountrycountry_id;
+    Field &tblCountrycountry;
+    Field &tblCountryListcountry_id;
+    Field &tblCountryListcountry;
+
+    void tblCountryAfterOpen();
+    void tblCategoryAfterOpen();
+    void tblMarkaAfterOpen();
+    void tblAutoAfterInsert();
+
+    // The catalogue file, looked for in the current directory.
+    static constexpr const char *DatabaseFile = "db.mdb";
+    // Names in the lookup columns are cut to this many characters.
+    static constexpr int LookupWidth = 20;
+};
+
+// The single instance, alive from its creation at start-up to the end.
+extern TDMAuto *DMAuto;

@@ -1,0 +1,134 @@
+#include "Connection.h"
+
+#include "Error.h"
+#include "Statement.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace {
+
+// Any statement that has to read the file's first page: it tells a database
+// from a file of another kind without writing anything.
+constexpr const char *kProbeSql = "SELECT count(*) FROM sqlite_master";
+
+// The engine says "UNIQUE constraint failed: category.catName"; the user is
+// told which table and column refused the value.
+QString describeConstraint(int rc, const QString &detail)
+{
+    const QString where = detail.section(QLatin1String(": "), 1).section(QLatin1Char(','), 0, 0);
+    const QString table = where.section(QLatin1Char('.'), 0, 0).trimmed();
+    const QString column = where.section(QLatin1Char('.'), 1).trimmed();
+    if (!table.isEmpty() && !column.isEmpty()) {
+        if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
+            return QStringLiteral("В таблице «%1» уже есть запись с таким же значением поля «%2»")
+                .arg(table, column);
+        if (rc == SQLITE_CONSTRAINT_NOTNULL)
+            return QStringLiteral("Поле «%2» таблицы «%1» должно быть заполнено").arg(table, column);
+    }
+    return QStringLiteral("Запись нарушает ограничение базы данных: %1").arg(detail);
+}
+
+} // namespace
+
+Connection::Connection(QString fileName) : fileName_(std::move(fileName)) {}
+
+Connection::~Connection()
+{
+    close();
+}
+
+void Connection::open()
+{
+    if (db_)
+        return;
+    const QFileInfo info(fileName_);
+    if (!info.exists())
+        throw Error(QStringLiteral("Файл базы данных «%1» не найден в папке «%2»")
+                        .arg(fileName_, QDir::toNativeSeparators(info.absolutePath())));
+    if (info.isFile() && info.size() == 0)
+        throw Error(QStringLiteral("Файл «%1» пуст: это не база данных каталога запчастей")
+                        .arg(fileName_));
+
+    const QByteArray name = QFile::encodeName(fileName_);
+    // READWRITE without CREATE: the program never makes a new file. The engine
+    // falls back to read-only by itself when the file is write-protected.
+    const int rc = sqlite3_open_v2(name.constData(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = describe(rc);
+        close();
+        throw StoreError(rc, message);
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, BusyTimeoutMs);
+    try {
+        verifyIsDatabase();
+    } catch (...) {
+        close();
+        throw;
+    }
+    const QFileInfo folder(info.absolutePath());
+    readOnly_ = sqlite3_db_readonly(db_, "main") == 1 || !folder.isWritable();
+}
+
+void Connection::verifyIsDatabase()
+{
+    Statement probe(*this, kProbeSql);
+    probe.step();
+}
+
+void Connection::close()
+{
+    if (db_) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+    readOnly_ = false;
+}
+
+void Connection::raise(int rc) const
+{
+    throw StoreError(rc, describe(rc));
+}
+
+QString Connection::describe(int rc) const
+{
+    const QString file = fileName_;
+    switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("База данных «%1» занята другой программой; повторите действие "
+                              "немного позже")
+            .arg(file);
+    case SQLITE_READONLY:
+        return QStringLiteral("База данных «%1» доступна только для чтения: изменения не "
+                              "сохранены")
+            .arg(file);
+    case SQLITE_FULL:
+        return QStringLiteral("На диске не хватает места: изменения в базе данных «%1» не "
+                              "сохранены")
+            .arg(file);
+    case SQLITE_IOERR:
+        return QStringLiteral("Ошибка чтения или записи файла базы данных «%1»").arg(file);
+    case SQLITE_CORRUPT:
+        return QStringLiteral("Файл базы данных «%1» повреждён").arg(file);
+    case SQLITE_NOTADB:
+        return QStringLiteral("Файл «%1» не является базой данных каталога запчастей (это не "
+                              "файл SQLite)")
+            .arg(file);
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("Не удаётся открыть файл базы данных «%1»").arg(file);
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("Нет доступа к файлу базы данных «%1»").arg(file);
+    case SQLITE_CONSTRAINT:
+        return describeConstraint(rc, db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString());
+    case SQLITE_NOMEM:
+        return QStringLiteral("Не хватает памяти для работы с базой данных «%1»").arg(file);
+    default:
+        break;
+    }
+    const char *detail = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+    return QStringLiteral("Ошибка базы данных «%1»: %2").arg(file, QString::fromUtf8(detail));
+}

@@ -1,0 +1,999 @@
+#include "Cursor.h"
+
+#include "Collation.h"
+#include "Connection.h"
+#include "Currency.h"
+#include "DataLink.h"
+#include "Error.h"
+#include "Statement.h"
+#include "Transaction.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Statement texts are put together from the program's own table and column
+// names (checked identifiers, quoted); values are always bound.
+QByteArray quoted(const QString &name)
+{
+    return '"' + name.toUtf8() + '"';
+}
+
+// The program stores money as an integer count of ten-thousandths. A value of
+// another kind was written by another program, which thought in whole units:
+// 150.5 or '150,50' is read as 150,50; anything unreadable as no value.
+std::optional<qint64> currencyValue(const Statement &query, int column)
+{
+    switch (query.type(column)) {
+    case Statement::Type::Integer:
+        return query.integer(column);
+    case Statement::Type::Real: {
+        const double units = query.real(column) * double(Currency::Scale);
+        if (!(std::abs(units) < 9.2e18))
+            return std::nullopt;
+        return qint64(std::llround(units));
+    }
+    case Statement::Type::Text:
+        return Currency::parse(query.text(column), QLatin1Char('.'));
+    default:
+        return std::nullopt;
+    }
+}
+
+bool isIdentifier(const QString &name)
+{
+    if (name.isEmpty() || name[0].isDigit())
+        return false;
+    for (const QChar c : name)
+        if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != QLatin1Char('_'))
+            return false;
+    return true;
+}
+
+} // namespace
+
+// Listener failures (a photo that does not decode, say) must not leave the
+// cursor half-moved: they are held until the outermost operation has finished
+// its work, then the first one is thrown.
+class CursorOperation
+{
+public:
+    CursorOperation(std::exception_ptr &deferred, bool &busy)
+        : deferred_(deferred), busy_(busy), outer_(!busy)
+    {
+        busy_ = true;
+    }
+    ~CursorOperation()
+    {
+        if (outer_) {
+            busy_ = false;
+            deferred_ = nullptr;
+        }
+    }
+    void finish()
+    {
+        if (outer_ && deferred_) {
+            std::exception_ptr error = std::exchange(deferred_, nullptr);
+            std::rethrow_exception(error);
+        }
+    }
+
+private:
+    std::exception_ptr &deferred_;
+    bool &busy_;
+    bool outer_;
+};
+
+
+
+Cursor::Cursor(Connection &connection, TableSchema schema)
+    : connection_(connection), declared_(std::move(schema)), schema_(declared_)
+{
+    for (const FieldDef &def : declared_.fields()) {
+        if (!isIdentifier(def.name))
+            throw Error(QStringLiteral("Недопустимое имя поля «%1»").arg(def.name));
+        fields_.push_back(std::unique_ptr<Field>(
+            new Field(this, fieldCount(), def.name, def.type, def.size, false)));
+    }
+    if (!isIdentifier(declared_.table()))
+        throw Error(QStringLiteral("Недопустимое имя таблицы «%1»").arg(declared_.table()));
+}
+
+Cursor::~Cursor()
+{
+    for (DataLink *link : links_)
+        link->cursor_ = nullptr;
+}
+
+Field &Cursor::addLookupField(const QString &name, int width, const QString &keyField,
+                              Cursor *source, const QString &sourceKeyField,
+                              const QString &resultField)
+{
+    const int key = declared_.indexOf(keyField);
+    const int sourceKey = source->declared_.indexOf(sourceKeyField);
+    const int result = source->declared_.indexOf(resultField);
+    if (key < 0 || sourceKey < 0 || result < 0)
+        throw Error(QStringLiteral("Неверное описание поля подстановки «%1»").arg(name));
+    lookups_.push_back(Lookup{key, source, sourceKey, result});
+    fields_.push_back(std::unique_ptr<Field>(
+        new Field(this, fieldCount(), name, FieldType::Text, width, true)));
+    return *fields_.back();
+}
+
+// --- opening and closing ---------------------------------------------------
+
+void Cursor::loadRows(RowStore &store) const
+{
+    QByteArray sql = "SELECT ";
+    for (int i = 0; i < schema_.fieldCount(); ++i) {
+        const FieldDef &def = schema_.field(i);
+        if (i)
+            sql += ", ";
+        // Photos are read only when shown; the snapshot keeps their sizes.
+        sql += def.type == FieldType::Blob ? "length(" + quoted(def.name) + ")" : quoted(def.name);
+    }
+    sql += " FROM " + quoted(schema_.table());
+    if (schema_.keyIndex() >= 0)
+        sql += " ORDER BY " + quoted(schema_.field(schema_.keyIndex()).name);
+
+    Statement query(connection_, sql);
+    while (query.step()) {
+        const int row = store.appendRow();
+        for (int i = 0; i < schema_.fieldCount(); ++i) {
+            if (query.isNull(i))
+                continue;
+            if (schema_.field(i).type == FieldType::Text) {
+                int length = 0;
+                const char *text = query.utf8(i, &length);
+                store.setText(row, i, std::string_view(text, size_t(length)));
+            } else if (schema_.field(i).type == FieldType::Currency) {
+                if (const auto value = currencyValue(query, i))
+                    store.setInteger(row, i, *value);
+            } else {
+                store.setInteger(row, i, query.integer(i));
+            }
+        }
+    }
+}
+
+void Cursor::open()
+{
+    if (isOpen())
+        return;
+    CursorOperation operation(deferred_, busy_);
+    connection_.open();
+    schema_ = declared_.verified(connection_);
+    for (int i = 0; i < schema_.fieldCount(); ++i)
+        fields_[size_t(i)]->size_ = schema_.field(i).size;
+    auto store = std::make_unique<RowStore>(schema_);
+    loadRows(*store);
+    store_ = std::move(store);
+    orderValid_ = false;
+    canModify_ = !connection_.isReadOnly();
+    pending_.assign(size_t(schema_.fieldCount()), Pending{});
+    modified_ = false;
+    state_ = CursorState::Browse;
+
+    // A filter or sort set while closed takes effect now; a text that no
+    // longer fits the table is dropped rather than keeping the cursor shut.
+    std::exception_ptr rejected;
+    try {
+        sort_ = parseSort(sortText_);
+    } catch (const Error &) {
+        sort_ = SortKey{};
+        rejected = std::current_exception();
+    }
+    if (filtered_) {
+        try {
+            filter_ = FilterExpression(filterText_, schema_);
+        } catch (const Error &) {
+            filtered_ = false;
+            filter_ = FilterExpression();
+            rejected = std::current_exception();
+        }
+    }
+    rebuildView();
+    current_ = view_.empty() ? -1 : 0;
+    eof_ = view_.empty();
+    notify(DataEventKind::ActiveChanged);
+    if (afterOpen)
+        afterOpen();
+    operation.finish();
+    if (rejected)
+        std::rethrow_exception(rejected);
+}
+
+void Cursor::close()
+{
+    if (!isOpen())
+        return;
+    CursorOperation operation(deferred_, busy_);
+    state_ = CursorState::Inactive;
+    store_.reset();
+    view_.clear();
+    pending_.clear();
+    current_ = -1;
+    eof_ = true;
+    modified_ = false;
+    notify(DataEventKind::ActiveChanged);
+    operation.finish();
+}
+
+// --- checks ----------------------------------------------------------------
+
+void Cursor::requireOpen() const
+{
+    if (!isOpen())
+        throw Error(QStringLiteral("Таблица «%1» не открыта: действие невозможно")
+                        .arg(tableName()));
+}
+
+void Cursor::requireEditing() const
+{
+    if (state_ != CursorState::Edit && state_ != CursorState::Insert)
+        throw Error(QStringLiteral("Таблица «%1» не находится в режиме правки или добавления "
+                                   "записи")
+                        .arg(tableName()));
+}
+
+void Cursor::requireModifiable() const
+{
+    if (!canModify_)
+        throw Error(QStringLiteral("Таблицу «%1» нельзя изменять: база данных доступна только "
+                                   "для чтения")
+                        .arg(tableName()));
+}
+
+void Cursor::postPending()
+{
+    if (state_ == CursorState::Edit || state_ == CursorState::Insert)
+        Post();
+}
+
+// --- listeners ---------------------------------------------------------------
+
+void Cursor::attach(DataLink *link)
+{
+    links_.push_back(link);
+    link->cursor_ = this;
+}
+
+void Cursor::detach(DataLink *link)
+{
+    links_.erase(std::remove(links_.begin(), links_.end(), link), links_.end());
+    link->cursor_ = nullptr;
+}
+
+void Cursor::notify(DataEventKind kind, int row, int field)
+{
+    const DataEvent event{kind, row, field};
+    const std::vector<DataLink *> links = links_; // a listener may detach
+    for (DataLink *link : links) {
+        if (std::find(links_.begin(), links_.end(), link) == links_.end())
+            continue;
+        if (kind == DataEventKind::UpdateData) {
+            link->dataEvent(event); // a refusal stops the post
+            continue;
+        }
+        try {
+            link->dataEvent(event);
+        } catch (...) {
+            if (!deferred_)
+                deferred_ = std::current_exception();
+        }
+    }
+}
+
+// --- moving ------------------------------------------------------------------
+
+int Cursor::RecordCount() const
+{
+    requireOpen();
+    return int(view_.size());
+}
+
+int Cursor::RecNo() const
+{
+    if (!isOpen() || state_ == CursorState::Insert || view_.empty())
+        return -1;
+    return current_ + 1;
+}
+
+int Cursor::displayRowCount() const
+{
+    if (!isOpen())
+        return 0;
+    return int(view_.size()) + (state_ == CursorState::Insert ? 1 : 0);
+}
+
+int Cursor::currentRow() const
+{
+    return current_;
+}
+
+int Cursor::recNoAt(int row) const
+{
+    if (!isOpen() || state_ == CursorState::Insert || row < 0 || row >= int(view_.size()))
+        return -1;
+    return row + 1;
+}
+
+void Cursor::setCurrent(int row)
+{
+    current_ = row;
+    eof_ = view_.empty();
+    notify(DataEventKind::Scrolled);
+}
+
+void Cursor::moveTo(int row)
+{
+    requireOpen();
+    if (row == current_)
+        return;
+    CursorOperation operation(deferred_, busy_);
+    postPending();
+    if (view_.empty())
+        return;
+    setCurrent(std::clamp(row, 0, int(view_.size()) - 1));
+    operation.finish();
+}
+
+void Cursor::First()
+{
+    requireOpen();
+    CursorOperation operation(deferred_, busy_);
+    postPending();
+    setCurrent(view_.empty() ? -1 : 0);
+    operation.finish();
+}
+
+void Cursor::Next()
+{
+    requireOpen();
+    CursorOperation operation(deferred_, busy_);
+    postPending();
+    if (current_ + 1 < int(view_.size())) {
+        setCurrent(current_ + 1);
+    } else {
+        eof_ = true;
+    }
+    operation.finish();
+}
+
+bool Cursor::Locate(const QString &fieldName, const QVariant &value)
+{
+    requireOpen();
+    const Field &f = FieldByName(fieldName);
+    CursorOperation operation(deferred_, busy_);
+    postPending();
+    const int index = f.index();
+    const auto equals = [&](int row) -> bool {
+        if (value.isNull())
+            return isNullAt(row, index);
+        if (f.isLookup())
+            return displayTextAt(row, index) == value.toString();
+        if (isNullAt(row, index))
+            return false;
+        switch (f.DataType()) {
+        case FieldType::Text:
+            return textAt(row, index) == value.toString();
+        case FieldType::Currency: {
+            const auto wanted = Currency::parse(value.toString(), Currency::systemDecimalSeparator());
+            return wanted && *wanted == numberAt(row, index);
+        }
+        case FieldType::Blob:
+            return false;
+        default: {
+            bool ok = false;
+            const qint64 wanted = value.toLongLong(&ok);
+            return ok && wanted == numberAt(row, index);
+        }
+        }
+    };
+    for (int row = 0; row < int(view_.size()); ++row) {
+        if (equals(row)) {
+            if (row != current_)
+                setCurrent(row);
+            eof_ = false;
+            operation.finish();
+            return true;
+        }
+    }
+    operation.finish();
+    return false;
+}
+
+// --- editing -----------------------------------------------------------------
+
+void Cursor::Append()
+{
+    requireOpen();
+    requireModifiable();
+    CursorOperation operation(deferred_, busy_);
+    postPending();
+    beforeInsert_ = current_;
+    pending_.assign(size_t(schema_.fieldCount()), Pending{});
+    modified_ = false;
+    state_ = CursorState::Insert;
+    current_ = int(view_.size());
+    eof_ = false;
+    notify(DataEventKind::RowInserted, current_);
+    notify(DataEventKind::StateChanged);
+    notify(DataEventKind::Scrolled);
+    if (afterInsert)
+        afterInsert();
+    operation.finish();
+}
+
+void Cursor::Edit()
+{
+    requireOpen();
+    if (state_ == CursorState::Edit || state_ == CursorState::Insert)
+        return;
+    if (view_.empty()) {
+        Append();
+        return;
+    }
+    requireModifiable();
+    CursorOperation operation(deferred_, busy_);
+    pending_.assign(size_t(schema_.fieldCount()), Pending{});
+    modified_ = false;
+    state_ = CursorState::Edit;
+    notify(DataEventKind::StateChanged);
+    operation.finish();
+}
+
+void Cursor::Post()
+{
+    requireOpen();
+    requireEditing();
+    CursorOperation operation(deferred_, busy_);
+    notify(DataEventKind::UpdateData);
+    if (state_ == CursorState::Insert)
+        insertRow();
+    else
+        updateRow();
+    operation.finish();
+}
+
+void Cursor::insertRow()
+{
+    const int key = schema_.keyIndex();
+    QByteArray columns, values;
+    int parameter = 0;
+    for (int i = 0; i < schema_.fieldCount(); ++i) {
+        if (i == key)
+            continue;
+        if (parameter++) {
+            columns += ", ";
+            values += ", ";
+        }
+        columns += quoted(schema_.field(i).name);
+        values += '?' + QByteArray::number(parameter);
+    }
+    const QByteArray sql = "INSERT INTO " + quoted(schema_.table()) + " (" + columns +
+                           ") VALUES (" + values + ")";
+
+    qint64 newKey = 0;
+    {
+        Transaction transaction(connection_);
+        Statement insert(connection_, sql);
+        parameter = 0;
+        for (int i = 0; i < schema_.fieldCount(); ++i) {
+            if (i == key)
+                continue;
+            ++parameter;
+            const Pending &p = pending_[size_t(i)];
+            if (p.null)
+                insert.bindNull(parameter);
+            else if (schema_.field(i).type == FieldType::Text)
+                insert.bindText(parameter, p.text);
+            else if (schema_.field(i).type == FieldType::Blob)
+                insert.bindBlob(parameter, p.bytes);
+            else
+                insert.bindInteger(parameter, p.number);
+        }
+        insert.step();
+        newKey = insert.lastInsertRowId();
+        transaction.commit();
+    }
+
+    const int row = store_->appendRow();
+    for (int i = 0; i < schema_.fieldCount(); ++i) {
+        const Pending &p = pending_[size_t(i)];
+        if (i == key)
+            store_->setInteger(row, i, newKey);
+        else if (p.null)
+            continue;
+        else if (schema_.field(i).type == FieldType::Text)
+            store_->setText(row, i, p.text);
+        else if (schema_.field(i).type == FieldType::Blob)
+            store_->setInteger(row, i, p.bytes.size());
+        else
+            store_->setInteger(row, i, p.number);
+    }
+    view_.push_back(row);
+    if (orderValid_)
+        order_.push_back(row); // a new row stands last until the next sort
+    current_ = int(view_.size()) - 1;
+    pending_.assign(size_t(schema_.fieldCount()), Pending{});
+    modified_ = false;
+    state_ = CursorState::Browse;
+    notify(DataEventKind::RecordChanged, current_);
+    notify(DataEventKind::StateChanged);
+}
+
+void Cursor::updateRow()
+{
+    const int key = schema_.keyIndex();
+    const int row = view_[size_t(current_)];
+    std::vector<int> changed;
+    for (int i = 0; i < schema_.fieldCount(); ++i)
+        if (pending_[size_t(i)].changed)
+            changed.push_back(i);
+
+    if (!changed.empty()) {
+        if (key < 0)
+            throw Error(QStringLiteral("В таблице «%1» нет ключа: изменить запись нельзя")
+                            .arg(tableName()));
+        QByteArray sql = "UPDATE " + quoted(schema_.table()) + " SET ";
+        for (size_t n = 0; n < changed.size(); ++n) {
+            if (n)
+                sql += ", ";
+            sql += quoted(schema_.field(changed[n]).name) + " = ?" + QByteArray::number(n + 1);
+        }
+        sql += " WHERE " + quoted(schema_.field(key).name) + " = ?" +
+               QByteArray::number(changed.size() + 1);
+
+        Transaction transaction(connection_);
+        Statement update(connection_, sql);
+        int parameter = 0;
+        for (const int i : changed) {
+            const Pending &p = pending_[size_t(i)];
+            ++parameter;
+            if (p.null)
+                update.bindNull(parameter);
+            else if (schema_.field(i).type == FieldType::Text)
+                update.bindText(parameter, p.text);
+            else if (schema_.field(i).type == FieldType::Blob)
+                update.bindBlob(parameter, p.bytes);
+            else
+                update.bindInteger(parameter, p.number);
+        }
+        update.bindInteger(parameter + 1, store_->integer(row, key));
+        update.step();
+        // The row is gone when another program deleted it meanwhile: say so
+        // rather than create it anew.
+        if (update.changes() == 0)
+            throw Error(QStringLiteral("Запись не найдена в таблице «%1»: её, видимо, удалила "
+                                       "другая программа. Изменения не сохранены.")
+                            .arg(tableName()));
+        transaction.commit();
+
+        for (const int i : changed) {
+            const Pending &p = pending_[size_t(i)];
+            if (p.null)
+                store_->setNull(row, i);
+            else if (schema_.field(i).type == FieldType::Text)
+                store_->setText(row, i, p.text);
+            else if (schema_.field(i).type == FieldType::Blob)
+                store_->setInteger(row, i, p.bytes.size());
+            else
+                store_->setInteger(row, i, p.number);
+        }
+    }
+    pending_.assign(size_t(schema_.fieldCount()), Pending{});
+    modified_ = false;
+    state_ = CursorState::Browse;
+    notify(DataEventKind::RecordChanged, current_);
+    notify(DataEventKind::StateChanged);
+}
+
+void Cursor::Cancel()
+{
+    if (state_ != CursorState::Edit && state_ != CursorState::Insert)
+        return;
+    CursorOperation operation(deferred_, busy_);
+    const bool inserting = state_ == CursorState::Insert;
+    pending_.assign(size_t(schema_.fieldCount()), Pending{});
+    modified_ = false;
+    state_ = CursorState::Browse;
+    if (inserting) {
+        const int removed = int(view_.size());
+        notify(DataEventKind::RowRemoving, removed);
+        current_ = view_.empty() ? -1 : std::clamp(beforeInsert_, 0, int(view_.size()) - 1);
+        eof_ = view_.empty(); // Append cleared it for the new row
+        notify(DataEventKind::RowRemoved, removed);
+        notify(DataEventKind::StateChanged);
+        notify(DataEventKind::Scrolled);
+    } else {
+        notify(DataEventKind::RecordChanged, current_);
+        notify(DataEventKind::StateChanged);
+    }
+    operation.finish();
+}
+
+void Cursor::Delete()
+{
+    requireOpen();
+    CursorOperation operation(deferred_, busy_);
+    if (state_ == CursorState::Insert) {
+        Cancel();
+        operation.finish();
+        return;
+    }
+    Cancel();
+    if (view_.empty())
+        throw Error(QStringLiteral("В таблице «%1» нет записей для удаления").arg(tableName()));
+    const int key = schema_.keyIndex();
+    if (key < 0)
+        throw Error(QStringLiteral("В таблице «%1» нет ключа: удалить запись нельзя")
+                        .arg(tableName()));
+    const int row = view_[size_t(current_)];
+    {
+        const QByteArray sql = "DELETE FROM " + quoted(schema_.table()) + " WHERE " +
+                               quoted(schema_.field(key).name) + " = ?1";
+        Transaction transaction(connection_);
+        Statement remove(connection_, sql);
+        remove.bindInteger(1, store_->integer(row, key));
+        remove.step(); // a row that another program deleted first is gone all the same
+        transaction.commit();
+    }
+    const int removed = current_;
+    notify(DataEventKind::RowRemoving, removed);
+    store_->setDeleted(row);
+    view_.erase(view_.begin() + removed);
+    current_ = view_.empty() ? -1 : std::min(removed, int(view_.size()) - 1);
+    notify(DataEventKind::RowRemoved, removed);
+    setCurrent(current_);
+    operation.finish();
+}
+
+void Cursor::Refresh()
+{
+    requireOpen();
+    CursorOperation operation(deferred_, busy_);
+    postPending();
+    const int key = schema_.keyIndex();
+    if (key < 0)
+        throw Error(QStringLiteral("В таблице «%1» нет ключа: обновить данные нельзя")
+                        .arg(tableName()));
+    auto fresh = std::make_unique<RowStore>(schema_);
+    loadRows(*fresh);
+
+    // Keep exactly the rows of the snapshot: rows that another program added
+    // stay unseen, rows that it deleted leave the view.
+    std::vector<int> oldToNew(size_t(store_->rowCount()), -1);
+    std::vector<bool> held(size_t(fresh->rowCount()), false);
+    for (int row = 0; row < store_->rowCount(); ++row) {
+        if (store_->isDeleted(row))
+            continue;
+        const int found = fresh->rowOfKey(store_->integer(row, key));
+        oldToNew[size_t(row)] = found;
+        if (found >= 0)
+            held[size_t(found)] = true;
+    }
+    for (int row = 0; row < fresh->rowCount(); ++row)
+        if (!held[size_t(row)])
+            fresh->setDeleted(row);
+
+    const int currentStoreRow = current_ >= 0 ? view_[size_t(current_)] : -1;
+    std::vector<int> view;
+    view.reserve(view_.size());
+    int newCurrent = -1;
+    for (size_t i = 0; i < view_.size(); ++i) {
+        const int mapped = oldToNew[size_t(view_[i])];
+        if (mapped < 0)
+            continue;
+        if (view_[i] == currentStoreRow)
+            newCurrent = int(view.size());
+        if (current_ >= 0 && newCurrent < 0 && int(i) >= current_)
+            newCurrent = int(view.size());
+        view.push_back(mapped);
+    }
+    store_ = std::move(fresh);
+    view_ = std::move(view);
+    orderValid_ = false;
+    if (newCurrent < 0)
+        newCurrent = int(view_.size()) - 1;
+    current_ = newCurrent;
+    eof_ = view_.empty();
+    notify(DataEventKind::DataSetChanged);
+    notify(DataEventKind::Scrolled);
+    operation.finish();
+}
+
+// --- filter and sort -----------------------------------------------------------
+
+void Cursor::setFilter(const QString &text)
+{
+    if (text == filterText_)
+        return;
+    if (!filtered_ || !isOpen()) {
+        filterText_ = text; // only stored; parsed when filtering is switched on
+        return;
+    }
+    CursorOperation operation(deferred_, busy_);
+    postPending();
+    FilterExpression expression(text, schema_);
+    filterText_ = text;
+    filter_ = std::move(expression);
+    rebuildView();
+    setCurrent(view_.empty() ? -1 : 0);
+    notify(DataEventKind::DataSetChanged);
+    operation.finish();
+}
+
+void Cursor::setFiltered(bool on)
+{
+    if (on == filtered_)
+        return;
+    if (!isOpen()) {
+        filtered_ = on;
+        return;
+    }
+    CursorOperation operation(deferred_, busy_);
+    postPending();
+    if (on) {
+        FilterExpression expression(filterText_, schema_); // a rejected text leaves it off
+        filter_ = std::move(expression);
+    } else {
+        filter_ = FilterExpression();
+    }
+    filtered_ = on;
+    rebuildView();
+    current_ = view_.empty() ? -1 : 0;
+    eof_ = view_.empty();
+    notify(DataEventKind::DataSetChanged);
+    notify(DataEventKind::Scrolled);
+    operation.finish();
+}
+
+Cursor::SortKey Cursor::parseSort(const QString &text) const
+{
+    const QStringList words = text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.isEmpty())
+        return SortKey{};
+    SortKey key;
+    if (words.size() > 2 ||
+        (words.size() == 2 && words[1].compare(QLatin1String("ASC"), Qt::CaseInsensitive) &&
+         words[1].compare(QLatin1String("DESC"), Qt::CaseInsensitive)))
+        throw Error(QStringLiteral("Неверный порядок сортировки «%1»").arg(text));
+    key.descending =
+        words.size() == 2 && !words[1].compare(QLatin1String("DESC"), Qt::CaseInsensitive);
+    key.field = schema_.indexOf(words[0]);
+    if (key.field < 0) {
+        if (findField(words[0]))
+            throw Error(QStringLiteral("По полю «%1» сортировать нельзя").arg(words[0]));
+        throw Error(QStringLiteral("Поле «%1» не найдено в таблице «%2»")
+                        .arg(words[0], tableName()));
+    }
+    if (schema_.field(key.field).type == FieldType::Blob)
+        throw Error(QStringLiteral("По полю «%1» сортировать нельзя").arg(words[0]));
+    return key;
+}
+
+void Cursor::setSort(const QString &text)
+{
+    requireOpen();
+    CursorOperation operation(deferred_, busy_);
+    postPending();
+    const SortKey key = parseSort(text);
+    sortText_ = text;
+    sort_ = key;
+    const int currentStoreRow = current_ >= 0 ? view_[size_t(current_)] : -1;
+    sortRows(view_); // only the rows in view; the full order waits until it is needed
+    orderValid_ = false;
+    const auto at = std::find(view_.begin(), view_.end(), currentStoreRow);
+    current_ = at == view_.end() ? (view_.empty() ? -1 : 0) : int(at - view_.begin());
+    notify(DataEventKind::DataSetChanged);
+    notify(DataEventKind::Scrolled);
+    operation.finish();
+}
+
+void Cursor::rebuildView()
+{
+    // The view is the sorted order of all rows, filtered; filtering keeps the
+    // order, so switching a filter on or off never sorts again.
+    if (!orderValid_) {
+        order_.clear();
+        order_.reserve(size_t(store_->rowCount()));
+        for (int row = 0; row < store_->rowCount(); ++row)
+            if (!store_->isDeleted(row))
+                order_.push_back(row);
+        sortRows(order_);
+        orderValid_ = true;
+    }
+    view_.clear();
+    const bool filtering = filtered_ && !filter_.isEmpty();
+    for (const int row : order_)
+        if (!store_->isDeleted(row) && (!filtering || filter_.matches(*store_, row)))
+            view_.push_back(row);
+}
+
+void Cursor::sortRows(std::vector<int> &rows) const
+{
+    const RowStore &store = *store_;
+    const int field = sort_.field;
+    const bool descending = sort_.descending;
+    // Rows are held in the table's own order, which is key order as long as
+    // the store says so: then sorting by the key needs no comparisons.
+    if (field < 0 || (field == schema_.keyIndex() && store.keysAscending())) {
+        if (!std::is_sorted(rows.begin(), rows.end()))
+            std::sort(rows.begin(), rows.end());
+        if (field >= 0 && descending)
+            std::reverse(rows.begin(), rows.end());
+        return;
+    }
+    const bool text = schema_.field(field).type == FieldType::Text;
+    // Equal values keep the table's own order, in either direction; empty
+    // values come first when ascending.
+    std::sort(rows.begin(), rows.end(), [&](int a, int b) {
+        const bool nullA = store.isNull(a, field);
+        const bool nullB = store.isNull(b, field);
+        int order = 0;
+        if (nullA || nullB) {
+            order = int(nullB) - int(nullA);
+        } else if (text) {
+            const std::string_view x = store.utf8(a, field);
+            const std::string_view y = store.utf8(b, field);
+            order = Collation::compare(x.data(), int(x.size()), y.data(), int(y.size()));
+        } else {
+            const qint64 x = store.integer(a, field);
+            const qint64 y = store.integer(b, field);
+            order = x < y ? -1 : (x > y ? 1 : 0);
+        }
+        if (order == 0)
+            return a < b;
+        return descending ? order > 0 : order < 0;
+    });
+}
+
+// --- reading -------------------------------------------------------------------
+
+Field &Cursor::FieldByName(const QString &name)
+{
+    Field *found = findField(name);
+    if (!found)
+        throw Error(QStringLiteral("Поле «%1» не найдено в таблице «%2»").arg(name, tableName()));
+    return *found;
+}
+
+Field *Cursor::findField(const QString &name) const
+{
+    for (const auto &f : fields_)
+        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
+            return f.get();
+    return nullptr;
+}
+
+int Cursor::storeRowAt(int row) const
+{
+    if (!store_ || row < 0 || row >= int(view_.size()))
+        return -1;
+    return view_[size_t(row)];
+}
+
+const Cursor::Pending *Cursor::pendingAt(int row, int field) const
+{
+    if ((state_ == CursorState::Edit || state_ == CursorState::Insert) && row == current_ &&
+        pending_[size_t(field)].changed)
+        return &pending_[size_t(field)];
+    return nullptr;
+}
+
+bool Cursor::isNullAt(int row, int field) const
+{
+    if (field >= schema_.fieldCount())
+        return displayTextAt(row, field).isEmpty();
+    if (const Pending *p = pendingAt(row, field))
+        return p->null;
+    if (state_ == CursorState::Insert && row == current_)
+        return true;
+    const int storeRow = storeRowAt(row);
+    return storeRow < 0 || store_->isNull(storeRow, field);
+}
+
+qint64 Cursor::numberAt(int row, int field) const
+{
+    if (const Pending *p = pendingAt(row, field))
+        return p->number;
+    if (state_ == CursorState::Insert && row == current_)
+        return 0;
+    const int storeRow = storeRowAt(row);
+    return storeRow < 0 ? 0 : store_->integer(storeRow, field);
+}
+
+QString Cursor::textAt(int row, int field) const
+{
+    if (const Pending *p = pendingAt(row, field))
+        return p->text;
+    if (state_ == CursorState::Insert && row == current_)
+        return {};
+    const int storeRow = storeRowAt(row);
+    return storeRow < 0 ? QString() : store_->text(storeRow, field);
+}
+
+QString Cursor::lookupText(int keyField, qint64 key, int resultField) const
+{
+    if (!isOpen())
+        return {};
+    int row = -1;
+    if (keyField == schema_.keyIndex()) {
+        row = store_->rowOfKey(key);
+    } else {
+        for (int r = 0; r < store_->rowCount() && row < 0; ++r)
+            if (!store_->isDeleted(r) && !store_->isNull(r, keyField) &&
+                store_->integer(r, keyField) == key)
+                row = r;
+    }
+    if (row < 0 || store_->isNull(row, resultField))
+        return {};
+    if (schema_.field(resultField).type == FieldType::Text)
+        return store_->text(row, resultField);
+    return QString::number(store_->integer(row, resultField));
+}
+
+QString Cursor::displayTextAt(int row, int field) const
+{
+    if (!isOpen() || row < 0 || row >= displayRowCount())
+        return {};
+    const int stored = schema_.fieldCount();
+    if (field >= stored) {
+        const Lookup &lookup = lookups_[size_t(field - stored)];
+        if (isNullAt(row, lookup.keyField))
+            return {};
+        return lookup.source
+            ->lookupText(lookup.sourceKeyField, numberAt(row, lookup.keyField), lookup.resultField)
+            .left(fields_[size_t(field)]->Size());
+    }
+    if (isNullAt(row, field))
+        return {};
+    switch (schema_.field(field).type) {
+    case FieldType::Text:
+        return textAt(row, field);
+    case FieldType::Currency:
+        return Currency::format(numberAt(row, field), Currency::systemDecimalSeparator());
+    case FieldType::Blob:
+        return QStringLiteral("(BLOB)");
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+        break;
+    }
+    return QString::number(numberAt(row, field));
+}
+
+QByteArray Cursor::readBlob(int storeRow, int field) const
+{
+    const int key = schema_.keyIndex();
+    if (storeRow < 0 || key < 0 || store_->isNull(storeRow, field))
+        return {};
+    const QByteArray sql = "SELECT " + quoted(schema_.field(field).name) + " FROM " +
+                           quoted(schema_.table()) + " WHERE " + quoted(schema_.field(key).name) +
+                           " = ?1";
+    Statement query(connection_, sql);
+    query.bindInteger(1, store_->integer(storeRow, key));
+    return query.step() ? query.blob(0) : QByteArray();
+}
+
+QByteArray Cursor::bytesOf(int field) const
+{
+    if (const Pending *p = pendingAt(current_, field))
+        return p->bytes;
+    if (state_ == CursorState::Insert)
+        return {};
+    return readBlob(storeRowAt(current_), field);
+}
+
+void Cursor::write(int field, Pending value)
+{
+    requireOpen();
+    requireEditing();
+    CursorOperation operation(deferred_, busy_);
+    value.changed = true;
+    pending_[size_t(field)] = std::move(value);
+    modified_ = true;
+    notify(DataEventKind::RecordChanged, current_, field);
+    operation.finish();
+}

@@ -1,0 +1,166 @@
+#pragma once
+
+#include "DataEvent.h"
+#include "Field.h"
+#include "FilterExpression.h"
+#include "RowStore.h"
+#include "TableSchema.h"
+
+#include <QVariant>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class Connection;
+class DataLink;
+
+enum class CursorState { Inactive, Browse, Edit, Insert };
+
+// A cursor over one whole table: a snapshot taken when it opens, seen through
+// an optional filter and sort, with one current row that can be edited in
+// place. Every write is one transaction. Failures throw Error.
+class Cursor
+{
+public:
+    Cursor(Connection &connection, TableSchema schema);
+    ~Cursor();
+    Cursor(const Cursor &) = delete;
+    Cursor &operator=(const Cursor &) = delete;
+
+    // A computed text column: the `resultField` of the row of `source` whose
+    // `sourceKeyField` equals this cursor's `keyField`, cut to `width`
+    // characters. Searching never moves `source`. Add before opening.
+    Field &addLookupField(const QString &name, int width, const QString &keyField,
+                          Cursor *source, const QString &sourceKeyField,
+                          const QString &resultField);
+
+    std::function<void()> afterOpen;
+    std::function<void()> afterInsert;
+
+    void open();
+    void close();
+    bool isOpen() const { return state_ != CursorState::Inactive; }
+    CursorState State() const { return state_; }
+    const QString &tableName() const { return declared_.table(); }
+
+    void Append();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    void First();
+    void Next();
+    bool Eof() const { return eof_; }
+    bool Locate(const QString &fieldName, const QVariant &value);
+    void Refresh();
+
+    int RecordCount() const;
+    bool CanModify() const { return isOpen() && canModify_; }
+    bool Modified() const { return modified_; }
+    int RecNo() const;
+
+    const QString &Filter() const { return filterText_; }
+    void setFilter(const QString &text);
+    bool Filtered() const { return filtered_; }
+    void setFiltered(bool on);
+
+    const QString &Sort() const { return sortText_; }
+    void setSort(const QString &text);
+
+    Field &FieldByName(const QString &name);
+    Field *findField(const QString &name) const;
+    Field &field(int index) const { return *fields_[size_t(index)]; }
+    int fieldCount() const { return int(fields_.size()); }
+
+    // The view as bound grids and reports walk it, without moving the
+    // current row. Rows are 0-based; while a new row is being inserted it is
+    // shown after the last one.
+    int displayRowCount() const;
+    int currentRow() const;
+    void moveTo(int row);
+    QString displayTextAt(int row, int field) const;
+    // The RecNo that a row reports while it is being painted: -1 while inserting.
+    int recNoAt(int row) const;
+
+    void attach(DataLink *link);
+    void detach(DataLink *link);
+
+private:
+    friend class Field;
+
+    struct Pending
+    {
+        bool changed = false;
+        bool null = true;
+        qint64 number = 0;
+        QString text;
+        QByteArray bytes;
+    };
+    struct Lookup
+    {
+        int keyField;
+        Cursor *source;
+        int sourceKeyField;
+        int resultField;
+    };
+    struct SortKey
+    {
+        int field = -1;
+        bool descending = false;
+    };
+
+    void requireOpen() const;
+    void requireEditing() const;
+    void requireModifiable() const;
+    void postPending();
+    void loadRows(RowStore &store) const;
+    void rebuildView();
+    void sortRows(std::vector<int> &rows) const;
+    void notify(DataEventKind kind, int row = -1, int field = -1);
+    void setCurrent(int row);
+    void applyFilter(const QString &text);
+    SortKey parseSort(const QString &text) const;
+    QString lookupText(int keyField, qint64 key, int resultField) const;
+    QByteArray readBlob(int storeRow, int field) const;
+    void insertRow();
+    void updateRow();
+
+    // Reading a value at a view row, through the pending change where one is.
+    int storeRowAt(int row) const;
+    const Pending *pendingAt(int row, int field) const;
+    bool isNullAt(int row, int field) const;
+    qint64 numberAt(int row, int field) const;
+    QString textAt(int row, int field) const;
+
+    // The field operations, at the current row.
+    void write(int field, Pending value);
+    QByteArray bytesOf(int field) const;
+
+    Connection &connection_;
+    TableSchema declared_;
+    TableSchema schema_; // as the store has it, once open
+    std::vector<std::unique_ptr<Field>> fields_;
+    std::vector<Lookup> lookups_; // for fields_[schema field count + i]
+    std::unique_ptr<RowStore> store_;
+    std::vector<int> view_;  // store rows, in view order
+    std::vector<int> order_; // all rows in sort order, deleted ones skipped when read
+    bool orderValid_ = false;
+    std::vector<Pending> pending_;
+    std::vector<DataLink *> links_;
+
+    CursorState state_ = CursorState::Inactive;
+    int current_ = -1;         // view position; == view_.size() while inserting
+    int beforeInsert_ = -1;    // where to return when a new row is cancelled
+    bool eof_ = true;
+    bool modified_ = false;
+    bool canModify_ = false;
+    QString filterText_;
+    bool filtered_ = false;
+    FilterExpression filter_;
+    QString sortText_;
+    SortKey sort_;
+    std::exception_ptr deferred_; // first listener failure of the running operation
+    bool busy_ = false;           // an operation is running
+};

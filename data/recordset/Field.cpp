@@ -1,0 +1,203 @@
+#include "Field.h"
+
+#include "Currency.h"
+#include "Cursor.h"
+#include "Error.h"
+
+#include <limits>
+
+namespace {
+
+std::optional<qint64> parseInteger(const QString &text)
+{
+    const QString t = text.trimmed();
+    bool ok = false;
+    const qint64 value = t.toLongLong(&ok);
+    // toLongLong would also take blanks inside and other notations; allow
+    // only an optional sign and digits.
+    for (int i = 0; ok && i < t.size(); ++i)
+        ok = t[i].isDigit() || (i == 0 && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+')));
+    return ok ? std::optional<qint64>(value) : std::nullopt;
+}
+
+} // namespace
+
+Field::Field(Cursor *cursor, int index, QString name, FieldType type, int size, bool lookup)
+    : cursor_(cursor), index_(index), name_(std::move(name)), type_(type), size_(size),
+      lookup_(lookup)
+{
+}
+
+int Field::DisplayWidth() const
+{
+    if (type_ == FieldType::Text)
+        return size_ > 0 ? size_ : 20;
+    return 10;
+}
+
+Qt::Alignment Field::Alignment() const
+{
+    if (lookup_ || type_ == FieldType::Text || type_ == FieldType::Blob)
+        return Qt::AlignLeft;
+    return Qt::AlignRight;
+}
+
+bool Field::IsNull() const
+{
+    return cursor_->isNullAt(cursor_->currentRow(), index_);
+}
+
+qint64 Field::AsInteger() const
+{
+    if (IsNull())
+        return 0;
+    if (lookup_ || type_ == FieldType::Text) {
+        const QString text = AsString();
+        const auto value = parseInteger(text);
+        if (!value)
+            throw Error(QStringLiteral("«%1» не является целым числом").arg(text));
+        return *value;
+    }
+    const qint64 value = cursor_->numberAt(cursor_->currentRow(), index_);
+    if (type_ == FieldType::Currency) // rounded half away from zero
+        return (value >= 0 ? value + Currency::Scale / 2 : value - Currency::Scale / 2) /
+               Currency::Scale;
+    return value;
+}
+
+qint64 Field::AsCurrency() const
+{
+    if (IsNull())
+        return 0;
+    if (type_ == FieldType::Currency)
+        return cursor_->numberAt(cursor_->currentRow(), index_);
+    return AsInteger() * Currency::Scale;
+}
+
+QString Field::AsString() const
+{
+    return DisplayText();
+}
+
+QString Field::DisplayText() const
+{
+    return cursor_->displayTextAt(cursor_->currentRow(), index_);
+}
+
+QByteArray Field::AsBytes() const
+{
+    if (!cursor_->isOpen())
+        return {};
+    if (type_ != FieldType::Blob)
+        return AsString().toUtf8();
+    return cursor_->bytesOf(index_);
+}
+
+qint64 Field::BlobSize() const
+{
+    if (type_ != FieldType::Blob || IsNull())
+        return 0;
+    if (const auto *p = cursor_->pendingAt(cursor_->currentRow(), index_))
+        return p->bytes.size();
+    return cursor_->numberAt(cursor_->currentRow(), index_);
+}
+
+void Field::setAsInteger(qint64 value)
+{
+    if (type_ == FieldType::Text) {
+        setAsString(QString::number(value));
+        return;
+    }
+    if (type_ == FieldType::Currency) {
+        if (value > Currency::Limit / Currency::Scale || value < -Currency::Limit / Currency::Scale)
+            throw Error(QStringLiteral("Число %1 не помещается в поле «%2»").arg(value).arg(name_));
+        setAsCurrency(value * Currency::Scale);
+        return;
+    }
+    if (ReadOnly() || type_ == FieldType::Blob)
+        throw Error(QStringLiteral("Поле «%1» нельзя изменить").arg(name_));
+    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+        throw Error(QStringLiteral("Число %1 не помещается в поле «%2»").arg(value).arg(name_));
+    Cursor::Pending pending;
+    pending.null = false;
+    pending.number = value;
+    cursor_->write(index_, std::move(pending));
+}
+
+void Field::setAsCurrency(qint64 value)
+{
+    if (type_ != FieldType::Currency) {
+        setAsInteger(value / Currency::Scale);
+        return;
+    }
+    if (value > Currency::Limit || value < -Currency::Limit)
+        throw Error(QStringLiteral("Сумма не помещается в поле «%1»").arg(name_));
+    Cursor::Pending pending;
+    pending.null = false;
+    pending.number = value;
+    cursor_->write(index_, std::move(pending));
+}
+
+void Field::setAsString(const QString &value)
+{
+    if (ReadOnly())
+        throw Error(QStringLiteral("Поле «%1» нельзя изменить").arg(name_));
+    switch (type_) {
+    case FieldType::Text: {
+        if (size_ > 0 && value.size() > size_)
+            throw Error(QStringLiteral("Текст длиннее %1 символов не помещается в поле «%2»")
+                            .arg(size_)
+                            .arg(name_));
+        Cursor::Pending pending;
+        pending.null = false;
+        pending.text = value;
+        cursor_->write(index_, std::move(pending));
+        return;
+    }
+    case FieldType::Blob:
+        setAsBytes(value.toUtf8());
+        return;
+    case FieldType::Currency: {
+        if (value.trimmed().isEmpty()) {
+            Clear();
+            return;
+        }
+        const auto number = Currency::parse(value, Currency::systemDecimalSeparator());
+        if (!number)
+            throw Error(QStringLiteral("«%1» не является числом").arg(value));
+        setAsCurrency(*number);
+        return;
+    }
+    case FieldType::Integer:
+    case FieldType::AutoInc: {
+        if (value.trimmed().isEmpty()) {
+            Clear();
+            return;
+        }
+        const auto number = parseInteger(value);
+        if (!number)
+            throw Error(QStringLiteral("«%1» не является целым числом").arg(value));
+        setAsInteger(*number);
+        return;
+    }
+    }
+}
+
+void Field::setAsBytes(const QByteArray &value)
+{
+    if (type_ != FieldType::Blob) {
+        setAsString(QString::fromUtf8(value));
+        return;
+    }
+    Cursor::Pending pending;
+    pending.null = value.isNull();
+    pending.bytes = value;
+    cursor_->write(index_, std::move(pending));
+}
+
+void Field::Clear()
+{
+    if (ReadOnly())
+        throw Error(QStringLiteral("Поле «%1» нельзя изменить").arg(name_));
+    cursor_->write(index_, Cursor::Pending{});
+}

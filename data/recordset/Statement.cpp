@@ -1,0 +1,135 @@
+#include "Statement.h"
+
+#include "Connection.h"
+#include "Error.h"
+
+#include <sqlite3.h>
+
+Statement::Statement(const Connection &connection, const char *sql) : connection_(connection)
+{
+    if (!connection.isOpen())
+        throw Error(QStringLiteral("Нет соединения с базой данных «%1»")
+                        .arg(connection.fileName()));
+    const int rc = sqlite3_prepare_v2(connection.handle(), sql, -1, &stmt_, nullptr);
+    if (rc != SQLITE_OK)
+        connection.raise(rc);
+}
+
+Statement::Statement(const Connection &connection, const QByteArray &sql)
+    : Statement(connection, sql.constData())
+{
+}
+
+Statement::~Statement()
+{
+    sqlite3_finalize(stmt_);
+}
+
+void Statement::check(int rc) const
+{
+    if (rc != SQLITE_OK)
+        connection_.raise(rc);
+}
+
+void Statement::bindNull(int index)
+{
+    check(sqlite3_bind_null(stmt_, index));
+}
+
+void Statement::bindInteger(int index, qint64 value)
+{
+    check(sqlite3_bind_int64(stmt_, index, value));
+}
+
+void Statement::bindText(int index, const QString &value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    check(sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT));
+}
+
+void Statement::bindBlob(int index, const QByteArray &value)
+{
+    // A zero-length blob stays a blob (not NULL): the engine needs a non-null pointer.
+    static const char empty = 0;
+    const char *data = value.isEmpty() ? &empty : value.constData();
+    check(sqlite3_bind_blob64(stmt_, index, data, sqlite3_uint64(value.size()), SQLITE_TRANSIENT));
+}
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    sqlite3_reset(stmt_);
+    connection_.raise(rc);
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+Statement::Type Statement::type(int column) const
+{
+    switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_INTEGER:
+        return Type::Integer;
+    case SQLITE_FLOAT:
+        return Type::Real;
+    case SQLITE_TEXT:
+        return Type::Text;
+    case SQLITE_BLOB:
+        return Type::Blob;
+    default:
+        return Type::Null;
+    }
+}
+
+double Statement::real(int column) const
+{
+    return sqlite3_column_double(stmt_, column);
+}
+
+bool Statement::isNull(int column) const
+{
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+qint64 Statement::integer(int column) const
+{
+    return sqlite3_column_int64(stmt_, column);
+}
+
+QString Statement::text(int column) const
+{
+    int length = 0;
+    const char *data = utf8(column, &length);
+    return QString::fromUtf8(data, length);
+}
+
+const char *Statement::utf8(int column, int *length) const
+{
+    const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(stmt_, column));
+    *length = sqlite3_column_bytes(stmt_, column);
+    return data ? data : "";
+}
+
+QByteArray Statement::blob(int column) const
+{
+    const void *data = sqlite3_column_blob(stmt_, column);
+    const int size = sqlite3_column_bytes(stmt_, column);
+    return data ? QByteArray(static_cast<const char *>(data), size) : QByteArray();
+}
+
+int Statement::changes() const
+{
+    return sqlite3_changes(connection_.handle());
+}
+
+qint64 Statement::lastInsertRowId() const
+{
+    return sqlite3_last_insert_rowid(connection_.handle());
+}
