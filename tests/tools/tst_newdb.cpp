@@ -1,0 +1,148 @@
+#include "UnitDM.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the tool without a display setting, as a user at a console would.
+Run newdb(const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(AUTOPARTS_NEWDB_PATH), arguments);
+    Run run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+// Opens db.mdb of `folder` as the program does; returns the goods count or -1.
+int openAsProgram(const QString &folder, QStringList *failures)
+{
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder);
+    int goods = -1;
+    {
+        TDMAuto dm([&](const std::exception &e) { failures->append(QString::fromUtf8(e.what())); });
+        if (dm.tblAuto.isOpen())
+            goods = dm.tblAuto.RecordCount();
+    }
+    QDir::setCurrent(previous);
+    return goods;
+}
+
+} // namespace
+
+class TestNewDb : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void makesCataloguesTheProgramOpens_data();
+    void makesCataloguesTheProgramOpens();
+    void refusesAnExistingFile_data();
+    void refusesAnExistingFile();
+    void badArgumentsShowUsage_data();
+    void badArgumentsShowUsage();
+    void missingFolderIsReported();
+};
+
+void TestNewDb::makesCataloguesTheProgramOpens_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("withGoods");
+    QTest::newRow("empty") << QStringList() << false;
+    QTest::newRow("demo") << QStringList{QStringLiteral("--demo")} << true;
+}
+
+void TestNewDb::makesCataloguesTheProgramOpens()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, withGoods);
+    QTemporaryDir dir;
+    const Run run = newdb(options << dir.filePath(QStringLiteral("db.mdb")));
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.out.startsWith(QStringLiteral("Создан")));
+
+    QStringList failures;
+    const int goods = openAsProgram(dir.path(), &failures);
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    QCOMPARE(goods > 0, withGoods);
+}
+
+void TestNewDb::refusesAnExistingFile_data()
+{
+    makesCataloguesTheProgramOpens_data();
+}
+
+void TestNewDb::refusesAnExistingFile()
+{
+    QFETCH(QStringList, options);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("db.mdb"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("keep me");
+    file.close();
+
+    const Run run = newdb(options << path);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(QStringLiteral("уже существует")), qPrintable(run.err));
+    QVERIFY(run.out.isEmpty());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("keep me"));
+}
+
+void TestNewDb::badArgumentsShowUsage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("nothing") << QStringList();
+    QTest::newRow("only --demo") << QStringList{QStringLiteral("--demo")};
+    QTest::newRow("two files") << QStringList{QStringLiteral("a.mdb"), QStringLiteral("b.mdb")};
+    QTest::newRow("unknown option")
+        << QStringList{QStringLiteral("--empty"), QStringLiteral("a.mdb")};
+}
+
+void TestNewDb::badArgumentsShowUsage()
+{
+    QFETCH(QStringList, arguments);
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    const Run run = newdb(arguments);
+    QDir::setCurrent(previous);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(QStringLiteral("Использование")), qPrintable(run.err));
+    QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+void TestNewDb::missingFolderIsReported()
+{
+    QTemporaryDir dir;
+    const Run run = newdb({QStringLiteral("--demo"), dir.filePath(QStringLiteral("no/db.mdb"))});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(QStringLiteral("не существует")), qPrintable(run.err));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("no"))));
+}
+
+QTEST_MAIN(TestNewDb)
+#include "tst_newdb.moc"

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+class Connection;
+
+// Measures the program against the plain engine on one generated catalogue:
+// each figure of ours is printed beside the nearest plain query over the same
+// file, so the ratio shows.
+class Benchmark
+{
+public:
+    // Works in `folder`, which holds (or receives) the catalogue of `goods` rows.
+    Benchmark(QString folder, int goods);
+
+    // Prints one table of figures for this catalogue size.
+    void run();
+
+private:
+    struct Row
+    {
+        QString what;
+        double ours = 0;     // milliseconds
+        double baseline = 0; // milliseconds, 0 when there is none
+        QString baselineQuery;
+    };
+
+    void prepareCatalogue();
+    // The median of `times` runs of `action`, in milliseconds.
+    static double median(int times, const std::function<void()> &action);
+    // Steps through every row of `sql`, reading every column, as a plain
+    // client of the engine would.
+    static double plainQuery(Connection &connection, const char *sql);
+    void add(const QString &what, double ours, double baseline = 0, const QString &query = {});
+    void print() const;
+
+    void openAndFirstPaint(Connection &plain);
+    void filters(Connection &plain);
+    void sorts(Connection &plain);
+
+    QString folder_;
+    int goods_;
+    std::vector<Row> rows_;
+};

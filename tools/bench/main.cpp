@@ -1,0 +1,64 @@
+// autoparts-bench: speed figures of the program against the plain engine.
+//
+//   autoparts-bench [--goods N ...] [--folder DIR]
+//
+// Each size runs in a process of its own, so that each peak memory figure is
+// that size's alone. Generated catalogues are kept in DIR for later runs.
+
+#include "Benchmark.h"
+
+#include "app/Application.h"
+#include "app/Startup.h"
+#include "ui/common/MessageBoxes.h"
+
+#include <QDir>
+#include <QProcess>
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Application application(argc, argv);
+    Application::configure();
+
+    QList<int> sizes;
+    QString folder = QDir::temp().filePath(QStringLiteral("autoparts-bench"));
+    bool child = false;
+    const QStringList arguments = QCoreApplication::arguments();
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--goods") && i + 1 < arguments.size())
+            sizes << arguments[++i].toInt();
+        else if (arguments[i] == QLatin1String("--folder") && i + 1 < arguments.size())
+            folder = arguments[++i];
+        else if (arguments[i] == QLatin1String("--child"))
+            child = true;
+        else {
+            std::fprintf(stderr, "usage: autoparts-bench [--goods N ...] [--folder DIR]\n");
+            return 2;
+        }
+    }
+    if (sizes.isEmpty())
+        sizes = {100000, 1000000};
+
+    if (child) {
+        try {
+            Benchmark(QDir(folder).filePath(QString::number(sizes[0])), sizes[0]).run();
+        } catch (const std::exception &failure) {
+            std::fprintf(stderr, "error: %s\n", qPrintable(MessageBoxes::messageOf(failure)));
+            return 1;
+        }
+        return 0;
+    }
+    int status = 0;
+    for (const int goods : sizes) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.start(QCoreApplication::applicationFilePath(),
+                      {QStringLiteral("--child"), QStringLiteral("--goods"), QString::number(goods),
+                       QStringLiteral("--folder"), folder});
+        process.waitForFinished(-1);
+        status |= process.exitCode();
+    }
+    return status;
+}
