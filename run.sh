@@ -1,0 +1,7 @@
+#!/bin/sh
+# Set-up, a demo catalogue db.mdb in the current folder if there is none, then the program.
+set -eu
+top=$(cd "$(dirname "$0")" && pwd)
+sh "$top/scripts/setup.sh"
+[ -e db.mdb ] || "$top/build/tools/autoparts-newdb" --demo db.mdb
+exec "$top/build/autoparts"
