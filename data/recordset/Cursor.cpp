@@ -483,16 +483,7 @@ void Cursor::insertRow()
         for (int i = 0; i < schema_.fieldCount(); ++i) {
             if (i == key)
                 continue;
-            ++parameter;
-            const Pending &p = pending_[size_t(i)];
-            if (p.null)
-                insert.bindNull(parameter);
-            else if (schema_.field(i).type == FieldType::Text)
-                insert.bindText(parameter, p.text);
-            else if (schema_.field(i).type == FieldType::Blob)
-                insert.bindBlob(parameter, p.bytes);
-            else
-                insert.bindInteger(parameter, p.number);
+            bindPending(insert, ++parameter, i);
         }
         insert.step();
         newKey = insert.lastInsertRowId();
@@ -501,17 +492,10 @@ void Cursor::insertRow()
 
     const int row = store_->appendRow();
     for (int i = 0; i < schema_.fieldCount(); ++i) {
-        const Pending &p = pending_[size_t(i)];
         if (i == key)
             store_->setInteger(row, i, newKey);
-        else if (p.null)
-            continue;
-        else if (schema_.field(i).type == FieldType::Text)
-            store_->setText(row, i, p.text);
-        else if (schema_.field(i).type == FieldType::Blob)
-            store_->setInteger(row, i, p.bytes.size());
         else
-            store_->setInteger(row, i, p.number);
+            storePending(row, i);
     }
     view_.push_back(row);
     if (orderValid_)
@@ -522,6 +506,32 @@ void Cursor::insertRow()
     state_ = CursorState::Browse;
     notify(DataEventKind::RecordChanged, current_);
     notify(DataEventKind::StateChanged);
+}
+
+void Cursor::bindPending(Statement &statement, int parameter, int field) const
+{
+    const Pending &p = pending_[size_t(field)];
+    if (p.null)
+        statement.bindNull(parameter);
+    else if (schema_.field(field).type == FieldType::Text)
+        statement.bindText(parameter, p.text);
+    else if (schema_.field(field).type == FieldType::Blob)
+        statement.bindBlob(parameter, p.bytes);
+    else
+        statement.bindInteger(parameter, p.number);
+}
+
+void Cursor::storePending(int row, int field)
+{
+    const Pending &p = pending_[size_t(field)];
+    if (p.null)
+        store_->setNull(row, field);
+    else if (schema_.field(field).type == FieldType::Text)
+        store_->setText(row, field, p.text);
+    else if (schema_.field(field).type == FieldType::Blob)
+        store_->setInteger(row, field, p.bytes.size()); // the snapshot keeps only the size
+    else
+        store_->setInteger(row, field, p.number);
 }
 
 void Cursor::updateRow()
@@ -549,18 +559,8 @@ void Cursor::updateRow()
         Transaction transaction(connection_);
         Statement update(connection_, sql);
         int parameter = 0;
-        for (const int i : changed) {
-            const Pending &p = pending_[size_t(i)];
-            ++parameter;
-            if (p.null)
-                update.bindNull(parameter);
-            else if (schema_.field(i).type == FieldType::Text)
-                update.bindText(parameter, p.text);
-            else if (schema_.field(i).type == FieldType::Blob)
-                update.bindBlob(parameter, p.bytes);
-            else
-                update.bindInteger(parameter, p.number);
-        }
+        for (const int i : changed)
+            bindPending(update, ++parameter, i);
         update.bindInteger(parameter + 1, store_->integer(row, key));
         update.step();
         // The row is gone when another program deleted it meanwhile: say so
@@ -571,17 +571,8 @@ void Cursor::updateRow()
                             .arg(tableName()));
         transaction.commit();
 
-        for (const int i : changed) {
-            const Pending &p = pending_[size_t(i)];
-            if (p.null)
-                store_->setNull(row, i);
-            else if (schema_.field(i).type == FieldType::Text)
-                store_->setText(row, i, p.text);
-            else if (schema_.field(i).type == FieldType::Blob)
-                store_->setInteger(row, i, p.bytes.size());
-            else
-                store_->setInteger(row, i, p.number);
-        }
+        for (const int i : changed)
+            storePending(row, i);
     }
     pending_.assign(size_t(schema_.fieldCount()), Pending{});
     modified_ = false;

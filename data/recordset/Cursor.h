@@ -126,6 +126,8 @@ private:
     QByteArray readBlob(int storeRow, int field) const;
     void insertRow();
     void updateRow();
+    void bindPending(class Statement &statement, int parameter, int field) const;
+    void storePending(int row, int field);
 
     // Reading a value at a view row, through the pending change where one is.
     int storeRowAt(int row) const;

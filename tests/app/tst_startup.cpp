@@ -1,3 +1,4 @@
+#include "CurrentFolder.h"
 #include "GuiTestMain.h"
 #include "ModalAnswers.h"
 #include "TestCatalogue.h"
@@ -55,16 +56,15 @@ void TestStartup::errorBoxRules()
 void TestStartup::withoutCatalogueReportsEachFailureThenShowsTheWindow()
 {
     QTemporaryDir empty;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(empty.path());
     ModalAnswers answers;
     for (int i = 0; i < 7; ++i)
         answers.press(QMessageBox::Ok);
-
-    Startup::createComponents();
-    QCOMPARE(answers.boxes().size(), 6); // the connection, then each of the five cursors
-    Startup::showMainWindow();
-    QDir::setCurrent(previous);
+    {
+        CurrentFolder folder(empty.path());
+        Startup::createComponents();
+        QCOMPARE(answers.boxes().size(), 6); // the connection, then each of the five cursors
+        Startup::showMainWindow();
+    }
 
     QVERIFY(answers.waitAllAnswered());
     QCOMPARE(answers.boxes().size(), 7); // and the first sort, on the closed goods cursor
@@ -92,13 +92,13 @@ void TestStartup::notADatabaseIsReportedAndLeftUntouched()
     file.write(junk.repeated(200));
     file.close();
 
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(folder.path());
     ModalAnswers answers;
     for (int i = 0; i < 6; ++i)
         answers.press(QMessageBox::Ok);
-    Startup::createComponents();
-    QDir::setCurrent(previous);
+    {
+        CurrentFolder current(folder.path());
+        Startup::createComponents();
+    }
 
     QCOMPARE(answers.boxes().size(), 6);
     QVERIFY2(answers.boxes()[0].text.contains(QStringLiteral("не является базой данных")),

@@ -1,3 +1,4 @@
+#include "CurrentFolder.h"
 #include "UnitDM.h"
 #include "recordset/Error.h"
 
@@ -24,19 +25,6 @@ INSERT INTO category (catName) VALUES ('Фильтры');
 INSERT INTO tovars (tovName, cat_id) VALUES ('Фильтр', 1);
 COMMIT;
 )";
-
-class CurrentFolder
-{
-public:
-    explicit CurrentFolder(const QString &path) : previous_(QDir::currentPath())
-    {
-        QDir::setCurrent(path);
-    }
-    ~CurrentFolder() { QDir::setCurrent(previous_); }
-
-private:
-    QString previous_;
-};
 
 bool buildCatalogue(const QString &fileName, const QString &sql)
 {

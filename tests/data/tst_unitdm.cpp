@@ -1,3 +1,5 @@
+#include "CurrentFolder.h"
+#include "ErrorOf.h"
 #include "TestCatalogue.h"
 #include "UnitDM.h"
 #include "recordset/Error.h"
@@ -9,16 +11,6 @@
 #include <memory>
 
 namespace {
-
-template <typename Action> QString errorOf(Action &&action)
-{
-    try {
-        action();
-    } catch (const Error &error) {
-        return error.message().isNull() ? QStringLiteral("") : error.message();
-    }
-    return QString();
-}
 
 // The data module over the current folder's catalogue, collecting what it
 // reports instead of showing it.
@@ -33,19 +25,6 @@ struct Module
 };
 
 // Makes `path` the current folder for its life, as the program finds its catalogue there.
-class CurrentFolder
-{
-public:
-    explicit CurrentFolder(const QString &path) : previous_(QDir::currentPath())
-    {
-        QDir::setCurrent(path);
-    }
-    ~CurrentFolder() { QDir::setCurrent(previous_); }
-
-private:
-    QString previous_;
-};
-
 QStringList walk(Cursor &cursor, const QString &column)
 {
     QStringList values;

@@ -1,4 +1,5 @@
 #include "CatalogueSchema.h"
+#include "ErrorOf.h"
 #include "TestCatalogue.h"
 #include "recordset/Connection.h"
 #include "recordset/Cursor.h"
@@ -8,16 +9,6 @@
 #include <QTest>
 
 namespace {
-
-template <typename Action> QString errorOf(Action &&action)
-{
-    try {
-        action();
-    } catch (const Error &error) {
-        return error.message().isNull() ? QStringLiteral("") : error.message();
-    }
-    return QString();
-}
 
 // One program's view of the shared file: a connection of its own and a
 // goods cursor over it.

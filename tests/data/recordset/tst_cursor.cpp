@@ -1,4 +1,5 @@
 #include "CatalogueSchema.h"
+#include "ErrorOf.h"
 #include "TestCatalogue.h"
 #include "recordset/Connection.h"
 #include "recordset/Currency.h"
@@ -15,16 +16,6 @@ using CursorAction = std::function<void(Cursor &)>;
 Q_DECLARE_METATYPE(CursorAction)
 
 namespace {
-
-template <typename Action> QString errorOf(Action &&action)
-{
-    try {
-        action();
-    } catch (const Error &error) {
-        return error.message().isNull() ? QStringLiteral("") : error.message();
-    }
-    return QString();
-}
 
 // A goods table of `rows` rows "Товар 1".. with numSklad i, counts 10*i,
 // price 100*i and models "M i", and a cursor over it. Keys are 1..rows.

@@ -1,4 +1,5 @@
 #include "CatalogueSchema.h"
+#include "ErrorOf.h"
 #include "TestCatalogue.h"
 #include "recordset/Connection.h"
 #include "recordset/Cursor.h"
@@ -12,17 +13,6 @@
 using Keys = QList<qint64>;
 
 namespace {
-
-// The error text of `action`, or a null string when it did not throw.
-template <typename Action> QString errorOf(Action &&action)
-{
-    try {
-        action();
-    } catch (const Error &error) {
-        return error.message().isNull() ? QStringLiteral("") : error.message();
-    }
-    return QString();
-}
 
 struct Row
 {
