@@ -56,6 +56,7 @@ void Startup::destroyComponents()
     frmCategory = nullptr;
     delete frmMain;
     frmMain = nullptr;
+    releaseUnitTrState();
     delete DMAuto;
     DMAuto = nullptr;
 }

@@ -39,6 +39,8 @@ private:
     void openAndFirstPaint(Connection &plain);
     void filters(Connection &plain);
     void sorts(Connection &plain);
+    void searchPanel(Connection &plain);
+    void repaint();
 
     QString folder_;
     int goods_;

@@ -38,6 +38,15 @@ std::vector<std::unique_ptr<TMyIndex>> CatIndexes;
 std::vector<std::unique_ptr<TMyIndex>> MarkaIndexes;
 std::vector<std::unique_ptr<TMyIndex>> CountryIndexes;
 
+void releaseUnitTrState()
+{
+    SortField.clear();
+    SortOrder.clear();
+    CatIndexes.clear();
+    MarkaIndexes.clear();
+    CountryIndexes.clear();
+}
+
 namespace {
 
 // The client area is laid out in absolute pixels, as the window always was.

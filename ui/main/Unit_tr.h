@@ -121,6 +121,9 @@ extern std::vector<std::unique_ptr<TMyIndex>> CatIndexes;
 extern std::vector<std::unique_ptr<TMyIndex>> MarkaIndexes;
 extern std::vector<std::unique_ptr<TMyIndex>> CountryIndexes;
 
+// Releases the module state above, as the program ends.
+void releaseUnitTrState();
+
 // Opens the help document through the system's command interpreter, hidden
 // and without waiting; true when the interpreter was started. The path is
 // handed over as an argument, never pasted into a command text.

@@ -6,7 +6,10 @@
 #include "recordset/Cursor.h"
 #include "ui/common/Guarded.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTimer>
@@ -130,6 +133,11 @@ int DBGrid::visibleRowCount() const
 
 void DBGrid::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier)) {
+        event->accept();
+        runGuarded([this] { confirmDelete(); });
+        return;
+    }
     Cursor *c = DataSet();
     if (!c || !c->isOpen() || c->displayRowCount() == 0) {
         event->ignore();
@@ -175,6 +183,38 @@ void DBGrid::keyPressEvent(QKeyEvent *event)
     if (target != current)
         runGuarded([c, target] { c->moveTo(target); });
     event->accept();
+}
+
+// The grid's own deletion: it asks in the stock English dialog and makes no
+// checks of the window's own delete command.
+void DBGrid::confirmDelete()
+{
+    Cursor *c = DataSet();
+    if (!c || !c->isOpen() || c->RecordCount() == 0 || !c->CanModify())
+        return;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"),
+                    QStringLiteral("Delete record?"), QMessageBox::NoButton, window());
+    QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == ok)
+        c->Delete();
+}
+
+void DBGrid::focusOutEvent(QFocusEvent *event)
+{
+    QTableView::focusOutEvent(event);
+    // Leaving the grid for another control of its window drops a new row
+    // into which nothing has been entered. A dialog opening over the window
+    // is no such leaving.
+    const QWidget *next = QApplication::focusWidget();
+    Cursor *c = DataSet();
+    if (c && c->State() == CursorState::Insert && !c->Modified() && next &&
+        next->window() == window() && event->reason() != Qt::ActiveWindowFocusReason &&
+        event->reason() != Qt::PopupFocusReason)
+        runGuarded([c] { c->Cancel(); });
 }
 
 void DBGrid::mousePressEvent(QMouseEvent *event)

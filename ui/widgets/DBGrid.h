@@ -59,10 +59,12 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void keyboardSearch(const QString &) override {}
 
 private:
+    void confirmDelete();
     void followCursor(int row);
     void applyColumnLayout();
     int visibleRowCount() const;
