@@ -1,5 +1,8 @@
 #include "PhotoCodec.h"
 
+#include "BitmapReader.h"
+#include "BitmapWriter.h"
+
 #include "../recordset/Error.h"
 
 #include <QtEndian>
@@ -11,7 +14,8 @@ bool hasGraphicHeader(const QByteArray &stored)
     if (stored.size() < PhotoCodec::GraphicHeaderSize)
         return false;
     const auto *bytes = reinterpret_cast<const uchar *>(stored.constData());
-    return qFromLittleEndian<quint16>(bytes) == 1 && qFromLittleEndian<quint16>(bytes + 2) == 0x0100 &&
+    return qFromLittleEndian<quint16>(bytes) == 1 &&
+           qFromLittleEndian<quint16>(bytes + 2) == 0x0100 &&
            qFromLittleEndian<quint32>(bytes + 4) ==
                quint64(stored.size()) - PhotoCodec::GraphicHeaderSize;
 }
@@ -26,4 +30,20 @@ QByteArray PhotoCodec::bmpFromColumn(const QByteArray &stored)
     if (bmp.size() < 2 || bmp[0] != 'B' || bmp[1] != 'M')
         throw Error(QStringLiteral("Bitmap image is not valid"));
     return bmp;
+}
+
+Bitmap PhotoCodec::read(const QByteArray &bmpFile)
+{
+    return BitmapReader::read(bmpFile);
+}
+
+Bitmap PhotoCodec::readColumn(const QByteArray &stored)
+{
+    const QByteArray bmp = bmpFromColumn(stored);
+    return bmp.isEmpty() ? Bitmap() : read(bmp);
+}
+
+QByteArray PhotoCodec::write(const Bitmap &bitmap)
+{
+    return BitmapWriter::write(bitmap);
 }
