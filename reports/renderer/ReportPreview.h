@@ -1,0 +1,92 @@
+#pragma once
+
+#include "PageView.h"
+#include "ReportPages.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <memory>
+
+class PageProducer;
+class QAction;
+class QLabel;
+class QPrinter;
+class QPushButton;
+class QToolBar;
+struct Report;
+
+// The print preview: produces a report's pages in steps while it shows them,
+// and prints, saves, loads and exports them.
+class ReportPreview : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit ReportPreview(Report &report, QWidget *parent = nullptr);
+    ~ReportPreview() override;
+
+    // Shows the preview maximised and modal over the whole application;
+    // returns once it has closed and production has stopped.
+    static void showModal(Report &report);
+
+    // Pages that can be viewed: those produced so far, or the loaded ones.
+    int pageCount() const;
+    // 0-based.
+    int currentPage() const { return page_; }
+    void showPage(int page);
+    const ReportPages &pages() const;
+    bool productionFinished() const;
+    int progress() const;
+    PageView::Zoom zoom() const { return view_->zoom(); }
+    PageView *view() const { return view_; }
+
+    // The work of the commands without their dialogs. Throw Error.
+    // Print's work on `printer`; false when cancelled.
+    bool printTo(QPrinter &printer);
+    void exportPdf(const QString &fileName);
+    void saveReport(const QString &fileName);
+    void loadReport(const QString &fileName);
+
+    static constexpr const char *FileFilter = "Report files (*.apr)";
+    static constexpr const char *FileSuffix = "apr";
+
+signals:
+    void productionEnded();
+
+public slots:
+    void done(int result) override;
+
+private:
+    QAction *addCommand(QToolBar *bar, int icon, const QString &hint);
+    void produce();
+    void stopProduction();
+    void updateState();
+    QPrinter &printer();
+
+    void zoomFitClick();
+    void zoomActualClick();
+    void zoomWidthClick();
+    void printerSetupClick();
+    void printClick();
+    void saveClick();
+    void loadClick();
+    void pdfClick();
+
+    Report &report_;
+    std::unique_ptr<PageProducer> producer_;
+    ReportPages pages_; // once production has ended, or loaded from a file
+    bool loaded_ = false;
+    int page_ = 0;
+    QTimer timer_;
+    std::unique_ptr<QPrinter> printer_;
+
+    PageView *view_;
+    QLabel *pageLabel_;
+    QLabel *progressLabel_;
+
+public:
+    QAction *zoomFit, *zoomActual, *zoomWidth;
+    QAction *firstPage, *previousPage, *nextPage, *lastPage;
+    QAction *printerSetup, *print, *saveReportAction, *loadReportAction, *exportPdfAction;
+    QPushButton *closeButton;
+};
