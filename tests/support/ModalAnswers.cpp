@@ -6,9 +6,7 @@
 
 ModalAnswers::ModalAnswers()
 {
-    timer_.setInterval(5);
-    connect(&timer_, &QTimer::timeout, this, &ModalAnswers::poll);
-    timer_.start();
+    QTimer::singleShot(5, this, &ModalAnswers::poll);
 }
 
 QString ModalAnswers::buttonText(const QAbstractButton *button)
@@ -18,10 +16,16 @@ QString ModalAnswers::buttonText(const QAbstractButton *button)
 
 void ModalAnswers::poll()
 {
+    // A new timer each time: an answer may open boxes of its own and wait in
+    // their loops, and a timer never fires again while its own call runs.
+    QTimer::singleShot(5, this, &ModalAnswers::poll);
     QWidget *modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible() || modal->property("answered").toBool() || answers_.empty())
         return;
+    // Marked while it is shown, so that a window shown again (the program
+    // keeps its dialogs) is answered again.
     modal->setProperty("answered", true);
+    modal->installEventFilter(this);
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
         Box seen;
         seen.caption = box->windowTitle();
@@ -35,6 +39,15 @@ void ModalAnswers::poll()
     auto answer = std::move(answers_.front());
     answers_.pop();
     answer(modal);
+}
+
+bool ModalAnswers::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Hide) {
+        watched->setProperty("answered", QVariant());
+        watched->removeEventFilter(this);
+    }
+    return false;
 }
 
 void ModalAnswers::press(QMessageBox::StandardButton button)

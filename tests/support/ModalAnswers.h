@@ -39,10 +39,12 @@ public:
 
     static QString buttonText(const QAbstractButton *button);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void poll();
 
     std::queue<std::function<void(QWidget *)>> answers_;
     QList<Box> boxes_;
-    QTimer timer_;
 };

@@ -1,12 +1,33 @@
 #include "ModalWindow.h"
 
+#include <QMenuBar>
+#include <QVBoxLayout>
+
 ModalWindow::ModalWindow(QWidget *parent, const QString &caption, QSize clientSize, bool sizeable)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      client_(new QWidget(this)), sizeable_(sizeable)
 {
     setWindowTitle(caption);
-    if (sizeable)
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(client_);
+    if (sizeable) {
+        // The user may resize it; the controls stay where they are.
+        client_->setMinimumSize(1, 1);
         resize(clientSize);
-    else
-        setFixedSize(clientSize);
+    } else {
+        client_->setFixedSize(clientSize);
+        layout->setSizeConstraint(QLayout::SetFixedSize);
+    }
+}
+
+QMenuBar *ModalWindow::createMenuBar()
+{
+    auto *bar = new QMenuBar(this);
+    layout()->setMenuBar(bar);
+    if (sizeable_)
+        resize(width(), height() + bar->sizeHint().height());
+    return bar;
 }

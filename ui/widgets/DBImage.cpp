@@ -1,9 +1,16 @@
 #include "DBImage.h"
 
+#include "Pictures.h"
+
 #include "photo/PhotoCodec.h"
 #include "recordset/Cursor.h"
-#include "recordset/Error.h"
+#include "ui/common/Guarded.h"
 
+#include <QClipboard>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 
 DBImage::DBImage(QWidget *parent) : QFrame(parent)
@@ -33,11 +40,8 @@ Field *DBImage::field() const
 void DBImage::dataEvent(const DataEvent &event)
 {
     switch (event.kind) {
-    case DataEventKind::ActiveChanged:
-    case DataEventKind::DataSetChanged:
-    case DataEventKind::Scrolled:
-    case DataEventKind::RowRemoved:
-        loadPicture();
+    case DataEventKind::UpdateData:
+        updateRecord();
         break;
     case DataEventKind::RecordChanged: {
         const Field *f = field();
@@ -45,6 +49,12 @@ void DBImage::dataEvent(const DataEvent &event)
             loadPicture();
         break;
     }
+    case DataEventKind::ActiveChanged:
+    case DataEventKind::DataSetChanged:
+    case DataEventKind::Scrolled:
+    case DataEventKind::RowRemoved:
+        loadPicture();
+        break;
     default:
         break;
     }
@@ -52,29 +62,115 @@ void DBImage::dataEvent(const DataEvent &event)
 
 void DBImage::loadPicture()
 {
-    picture_ = QImage();
+    bitmap_ = Bitmap();
+    image_ = QImage();
+    modified_ = false;
     update();
     Field *f = field();
-    if (!f || !DataSet()->isOpen())
+    if (!f || !DataSet()->isOpen() || f->BlobSize() == 0)
         return;
-    const QByteArray bmp = PhotoCodec::bmpFromColumn(f->AsBytes());
-    if (bmp.isEmpty())
+    bitmap_ = PhotoCodec::readColumn(f->AsBytes());
+    image_ = Pictures::toImage(bitmap_);
+}
+
+void DBImage::setPicture(const Bitmap &picture)
+{
+    bitmap_ = picture;
+    image_ = Pictures::toImage(picture);
+    modified_ = true;
+    update();
+}
+
+void DBImage::revert()
+{
+    loadPicture();
+}
+
+void DBImage::copyToClipboard() const
+{
+    if (!image_.isNull())
+        QGuiApplication::clipboard()->setImage(image_);
+}
+
+void DBImage::updateRecord()
+{
+    Field *f = field();
+    if (!modified_ || !f)
         return;
-    QImage image;
-    if (!image.loadFromData(bmp, "BMP"))
-        throw Error(QStringLiteral("Bitmap image is not valid"));
-    picture_ = image;
+    const CursorState state = DataSet()->State();
+    if (state != CursorState::Edit && state != CursorState::Insert)
+        return;
+    const QByteArray stored = PhotoCodec::write(bitmap_);
+    modified_ = false;
+    if (stored.isEmpty())
+        f->Clear();
+    else
+        f->setAsBytes(stored);
+}
+
+void DBImage::startEditing()
+{
+    Cursor *cursor = DataSet();
+    if (cursor && cursor->State() == CursorState::Browse)
+        cursor->Edit();
+}
+
+void DBImage::paste()
+{
+    const QImage clipboard = QGuiApplication::clipboard()->image();
+    if (clipboard.isNull() || !field())
+        return;
+    startEditing();
+    setPicture(Pictures::fromImage(clipboard));
+}
+
+void DBImage::cut()
+{
+    if (image_.isNull() || !field())
+        return;
+    startEditing();
+    copyToClipboard();
+    setPicture(Bitmap());
+}
+
+void DBImage::keyPressEvent(QKeyEvent *event)
+{
+    const bool ctrl = event->modifiers() == Qt::ControlModifier;
+    const bool shift = event->modifiers() == Qt::ShiftModifier;
+    const int key = event->key();
+    if (ctrl && (key == Qt::Key_C || key == Qt::Key_Insert)) {
+        copyToClipboard();
+    } else if ((ctrl && key == Qt::Key_V) || (shift && key == Qt::Key_Insert)) {
+        runGuarded([this] { paste(); });
+    } else if ((ctrl && key == Qt::Key_X) || (shift && key == Qt::Key_Delete)) {
+        runGuarded([this] { cut(); });
+    } else if (key == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+               !qobject_cast<QDialog *>(window())) {
+        // In a dialog Esc belongs to its Cancel button.
+        runGuarded([this] { revert(); });
+    } else {
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void DBImage::focusOutEvent(QFocusEvent *event)
+{
+    QFrame::focusOutEvent(event);
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        runGuarded([this] { updateRecord(); });
 }
 
 void DBImage::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
-    if (picture_.isNull())
+    if (image_.isNull())
         return;
     QPainter painter(this);
     const QRect area = contentsRect();
     painter.setClipRect(area);
-    const QPoint origin(area.x() + (area.width() - picture_.width()) / 2,
-                        area.y() + (area.height() - picture_.height()) / 2);
-    painter.drawImage(origin, picture_);
+    const QPoint origin(area.x() + (area.width() - image_.width()) / 2,
+                        area.y() + (area.height() - image_.height()) / 2);
+    painter.drawImage(origin, image_);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "photo/Bitmap.h"
 #include "recordset/DataLink.h"
 
 #include <QFrame>
@@ -8,7 +9,10 @@
 class Field;
 
 // A photo box bound to a blob column: shows the current row's picture at its
-// natural size, centred and clipped, inside a single-line border.
+// natural size, centred and clipped, inside a single-line border. It copies,
+// pastes and cuts pictures, and writes a changed picture into the column only
+// when it loses the focus or the row is posted, and only into a row that is
+// being edited or inserted.
 class DBImage : public QFrame, public DataLink
 {
     Q_OBJECT
@@ -18,17 +22,36 @@ public:
     void setDataSource(DataSource *source);
     void setDataField(const QString &name);
     Field *field() const;
-    const QImage &picture() const { return picture_; }
+
+    const QImage &picture() const { return image_; }
+    const Bitmap &bitmap() const { return bitmap_; }
+    // True while the box holds a change not yet written into the column.
+    bool isModified() const { return modified_; }
+
+    // Shows `picture` as the box's changed picture.
+    void setPicture(const Bitmap &picture);
+    void copyToClipboard() const;
+    // Gives up an unwritten change and shows what the row holds.
+    void revert();
+    // Writes an unwritten change into the column now.
+    void updateRecord();
 
     void dataEvent(const DataEvent &event) override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     // Reads the column again; throws when the stored value is no bitmap.
     void loadPicture();
+    void startEditing();
+    void paste();
+    void cut();
 
     QString fieldName_;
-    QImage picture_;
+    Bitmap bitmap_;
+    QImage image_;
+    bool modified_ = false;
 };

@@ -1,0 +1,121 @@
+#include "DBEdit.h"
+
+#include "recordset/Currency.h"
+#include "recordset/Cursor.h"
+#include "ui/common/MessageBoxes.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTimer>
+
+DBEdit::DBEdit(QWidget *parent) : QLineEdit(parent)
+{
+    connect(this, &QLineEdit::textEdited, this, [this] { modified_ = true; });
+}
+
+void DBEdit::setDataSource(DataSource *source)
+{
+    DataLink::setDataSource(source);
+    showField();
+}
+
+void DBEdit::setDataField(const QString &name)
+{
+    fieldName_ = name;
+    showField();
+}
+
+Field *DBEdit::field() const
+{
+    return DataSet() ? DataSet()->findField(fieldName_) : nullptr;
+}
+
+void DBEdit::showField()
+{
+    const Field *f = field();
+    setMaxLength(f && f->DataType() == FieldType::Text && f->Size() > 0 ? f->Size() : 32767);
+    setText(f && DataSet()->isOpen() ? f->DisplayText() : QString());
+    modified_ = false;
+}
+
+void DBEdit::dataEvent(const DataEvent &event)
+{
+    switch (event.kind) {
+    case DataEventKind::UpdateData:
+        updateRecord();
+        break;
+    case DataEventKind::RecordChanged: {
+        // Another column of the row changed: what the user is typing here stays.
+        const Field *f = field();
+        if (event.field < 0 || (f && event.field == f->index()))
+            showField();
+        break;
+    }
+    case DataEventKind::ActiveChanged:
+    case DataEventKind::DataSetChanged:
+    case DataEventKind::Scrolled:
+        showField();
+        break;
+    default:
+        break;
+    }
+}
+
+void DBEdit::updateRecord()
+{
+    Field *f = field();
+    if (!modified_ || !f)
+        return;
+    const CursorState state = DataSet()->State();
+    if (state != CursorState::Edit && state != CursorState::Insert)
+        return;
+    f->setAsString(text());
+    modified_ = false;
+}
+
+bool DBEdit::acceptsCharacter(QChar c) const
+{
+    const Field *f = field();
+    if (!f || f->isLookup())
+        return true;
+    const bool sign = c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-');
+    switch (f->DataType()) {
+    case FieldType::Integer:
+    case FieldType::AutoInc:
+        return sign;
+    case FieldType::Currency:
+        return sign || c == Currency::systemDecimalSeparator();
+    default:
+        return true;
+    }
+}
+
+void DBEdit::keyPressEvent(QKeyEvent *event)
+{
+    const QString text = event->text();
+    if (text.size() == 1 && text[0].isPrint() && !acceptsCharacter(text[0])) {
+        QApplication::beep();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void DBEdit::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    // A popup or another window taking the focus is no leaving of the field.
+    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
+        return;
+    try {
+        updateRecord();
+    } catch (const std::exception &failure) {
+        // The field takes the focus back with its text selected, then the
+        // user is told why.
+        QTimer::singleShot(0, this, [this] {
+            setFocus();
+            selectAll();
+        });
+        MessageBoxes::error(failure);
+    }
+}

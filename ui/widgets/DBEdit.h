@@ -1,0 +1,40 @@
+#pragma once
+
+#include "recordset/DataLink.h"
+
+#include <QLineEdit>
+
+class Field;
+
+// An edit field bound to one column of a cursor's current row. It shows the
+// column's text; what the user types is written into the column when the
+// field loses the focus or when the row is posted.
+class DBEdit : public QLineEdit, public DataLink
+{
+    Q_OBJECT
+public:
+    explicit DBEdit(QWidget *parent = nullptr);
+
+    void setDataSource(DataSource *source);
+    void setDataField(const QString &name);
+    Field *field() const;
+    // True while the text holds typing not yet written into the column.
+    bool isModified() const { return modified_; }
+
+    // Writes the pending text into the column now; throws when the column
+    // refuses it.
+    void updateRecord();
+
+    void dataEvent(const DataEvent &event) override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    void showField();
+    bool acceptsCharacter(QChar c) const;
+
+    QString fieldName_;
+    bool modified_ = false;
+};
