@@ -265,8 +265,23 @@ void Cursor::detach(DataLink *link)
     link->cursor_ = nullptr;
 }
 
+void Cursor::EnableControls()
+{
+    if (controlsDisabled_ == 0 || --controlsDisabled_ > 0 || !missedEvents_)
+        return;
+    missedEvents_ = false;
+    CursorOperation operation(deferred_, busy_);
+    notify(DataEventKind::DataSetChanged);
+    notify(DataEventKind::Scrolled);
+    operation.finish();
+}
+
 void Cursor::notify(DataEventKind kind, int row, int field)
 {
+    if (controlsDisabled_ > 0 && kind != DataEventKind::UpdateData) {
+        missedEvents_ = true;
+        return;
+    }
     const DataEvent event{kind, row, field};
     const std::vector<DataLink *> links = links_; // a listener may detach
     for (DataLink *link : links) {

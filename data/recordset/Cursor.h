@@ -87,6 +87,12 @@ public:
     void attach(DataLink *link);
     void detach(DataLink *link);
 
+    // While disabled, bound controls hear nothing (a post still collects
+    // their input); once enabled again they catch up with the whole view.
+    // A report walking thousands of rows does not drag the grid along.
+    void DisableControls() { ++controlsDisabled_; }
+    void EnableControls();
+
 private:
     friend class Field;
 
@@ -163,6 +169,8 @@ private:
     FilterExpression filter_;
     QString sortText_;
     SortKey sort_;
+    int controlsDisabled_ = 0;
+    bool missedEvents_ = false;
     std::exception_ptr deferred_; // first listener failure of the running operation
     bool busy_ = false;           // an operation is running
 };

@@ -1,6 +1,8 @@
 #include "Unit_tr.h"
 
 #include "UnitDM.h"
+#include "reports/Unit_report_all.h"
+#include "reports/Unit_report_selected.h"
 #include "ui/common/Guarded.h"
 #include "ui/common/MessageBoxes.h"
 #include "ui/goods/Unit_editTovars.h"
@@ -142,6 +144,8 @@ void TfrmMain::createMenu()
     on(N9, &TfrmMain::N9Click);
     on(mnuOrderAsc, &TfrmMain::mnuOrderAscClick);
     on(mnuOrderDesc, &TfrmMain::mnuOrderDescClick);
+    on(mnuPrintSelect, &TfrmMain::mnuPrintSelectClick);
+    on(mnuPrintAll, &TfrmMain::mnuPrintAllClick);
     on(N1, &TfrmMain::N1Click);
     on(N8, &TfrmMain::N8Click);
 }
@@ -194,6 +198,7 @@ void TfrmMain::createGoodsArea()
     gridAuto->setObjectName(QStringLiteral("gridAuto"));
     gridAuto->setGeometry(10, 244, 981, 451);
     gridAuto->viewport()->setCursor(Qt::PointingHandCursor);
+    connect(gridAuto, &DBGrid::dblClick, this, guarded([this] { gridAutoDblClick(); }));
     gridAuto->OnDrawColumnCell = [this](DBGrid *sender, const QRect &rect, int dataCol,
                                         const GridColumn &column, GridDrawState state) {
         gridAutoDrawColumnCell(sender, rect, dataCol, column, state);
@@ -455,6 +460,54 @@ void TfrmMain::mnuMarkClick()
 void TfrmMain::mnuCountryClick()
 {
     frmCountry->exec();
+}
+
+void TfrmMain::mnuPrintAllClick()
+{
+    // The report walks the goods cursor; the grid and the photo box follow
+    // only once it is done, to the row where it stopped.
+    Cursor &goods = DMAuto->tblAuto;
+    goods.DisableControls();
+    try {
+        TfrmRepAll form; // gone when the preview returns, whatever happens
+        form.exec();
+    } catch (...) {
+        goods.EnableControls();
+        throw;
+    }
+    goods.EnableControls();
+}
+
+void TfrmMain::mnuPrintSelectClick()
+{
+    gridAutoDblClick();
+}
+
+void TfrmMain::gridAutoDblClick()
+{
+    Cursor &goods = DMAuto->tblAuto;
+    if (goods.RecordCount() <= 0)
+        return;
+    const QString savedFilter = goods.Filter();
+    const bool savedFiltered = goods.Filtered();
+    const QString key = DMAuto->tblAutoauto_id.AsString();
+    // The search comes back whatever happens in the preview.
+    const auto restore = [&] {
+        goods.setFiltered(false);
+        goods.setFilter(savedFilter);
+        goods.setFiltered(savedFiltered);
+        goods.First();
+    };
+    try {
+        goods.setFilter(QStringLiteral("auto_id='") + key + QLatin1Char('\''));
+        goods.setFiltered(true);
+        TfrmRepSelect form;
+        form.exec();
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
 }
 
 void TfrmMain::gridAutoDrawColumnCell(DBGrid *Sender, const QRect &Rect, int DataCol,

@@ -73,6 +73,9 @@ public:
     void mnuCategoryClick();
     void mnuMarkClick();
     void mnuCountryClick();
+    void mnuPrintAllClick();
+    void mnuPrintSelectClick();
+    void gridAutoDblClick();
 
     void mnuSortKodClick();
     void N5Click();

@@ -234,7 +234,9 @@ void DBGrid::mouseMoveEvent(QMouseEvent *event)
 
 void DBGrid::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    event->accept();
+    // The first click of a double click has made its row current already;
+    // the row under the mouse is made current again in case it came alone.
+    mousePressEvent(event);
     emit dblClick();
 }
 
