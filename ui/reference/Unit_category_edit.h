@@ -1,13 +1,15 @@
 #pragma once
 
-#include "ui/common/ModalWindow.h"
+#include "ReferenceEditDialog.h"
 
 // The category edit dialog.
-class TfrmCatEdit : public ModalWindow
+class TfrmCatEdit : public ReferenceEditDialog
 {
     Q_OBJECT
 public:
     explicit TfrmCatEdit(QWidget *parent = nullptr);
+
+    DBEdit *editCat;
 };
 
 extern TfrmCatEdit *frmCatEdit;

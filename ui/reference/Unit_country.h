@@ -1,13 +1,26 @@
 #pragma once
 
-#include "ui/common/ModalWindow.h"
+#include "ReferenceList.h"
+
+class QPushButton;
 
 // The country list.
-class TfrmCountry : public ModalWindow
+class TfrmCountry : public ReferenceList
 {
     Q_OBJECT
 public:
     explicit TfrmCountry(QWidget *parent = nullptr);
+
+    DBGrid *DBGrid1;
+    QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4;
+
+    void BitBtn1Click() { addCommand(); }
+    void BitBtn2Click() { editCommand(); }
+    void BitBtn3Click() { deleteCommand(); }
+    void BitBtn4Click() { close(); }
+
+protected:
+    QDialog *editDialog() const override;
 };
 
 extern TfrmCountry *frmCountry;

@@ -1,13 +1,15 @@
 #pragma once
 
-#include "ui/common/ModalWindow.h"
+#include "ReferenceEditDialog.h"
 
 // The country edit dialog.
-class TfrmCountryEdit : public ModalWindow
+class TfrmCountryEdit : public ReferenceEditDialog
 {
     Q_OBJECT
 public:
     explicit TfrmCountryEdit(QWidget *parent = nullptr);
+
+    DBEdit *editCountry;
 };
 
 extern TfrmCountryEdit *frmCountryEdit;

@@ -1,13 +1,26 @@
 #pragma once
 
-#include "ui/common/ModalWindow.h"
+#include "ReferenceList.h"
 
-// The make list.
-class TfrmMarka : public ModalWindow
+class QPushButton;
+
+// The make list; its name column is as wide as fifty digits.
+class TfrmMarka : public ReferenceList
 {
     Q_OBJECT
 public:
     explicit TfrmMarka(QWidget *parent = nullptr);
+
+    DBGrid *DBGrid1;
+    QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4;
+
+    void BitBtn1Click() { addCommand(); }
+    void BitBtn2Click() { editCommand(); }
+    void BitBtn3Click() { deleteCommand(); }
+    void BitBtn4Click() { close(); }
+
+protected:
+    QDialog *editDialog() const override;
 };
 
 extern TfrmMarka *frmMarka;

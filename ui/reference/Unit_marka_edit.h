@@ -1,13 +1,15 @@
 #pragma once
 
-#include "ui/common/ModalWindow.h"
+#include "ReferenceEditDialog.h"
 
-// The make edit dialog.
-class TfrmMarkaEdit : public ModalWindow
+// The make edit dialog; the user may resize it, nothing moves with it.
+class TfrmMarkaEdit : public ReferenceEditDialog
 {
     Q_OBJECT
 public:
     explicit TfrmMarkaEdit(QWidget *parent = nullptr);
+
+    DBEdit *editMarka;
 };
 
 extern TfrmMarkaEdit *frmMarkaEdit;

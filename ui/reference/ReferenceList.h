@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ui/common/ModalWindow.h"
+
+class Cursor;
+class DBGrid;
+class DataSource;
+class Field;
+
+// What the three reference list windows share: the striped grid over the
+// shared reference cursor, and the Add, Edit and Delete commands. Each
+// window names its own controls and texts.
+class ReferenceList : public ModalWindow
+{
+    Q_OBJECT
+public:
+    ReferenceList(QWidget *parent, const QString &caption, QSize client, Cursor &cursor,
+                  Field &name, QString confirmation);
+
+protected:
+    DBGrid *createGrid(DataSource *source, const QString &keyField, const QString &nameField,
+                       const QString &title, int width);
+    // The table's edit dialog, created after the list at start-up.
+    virtual QDialog *editDialog() const = 0;
+
+    void addCommand();
+    void editCommand();
+    void deleteCommand();
+
+private:
+    Cursor &cursor_;
+    Field &name_;
+    QString confirmation_;
+};
