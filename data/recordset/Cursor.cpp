@@ -382,41 +382,57 @@ bool Cursor::Locate(const QString &fieldName, const QVariant &value)
     const Field &f = FieldByName(fieldName);
     CursorOperation operation(deferred_, busy_);
     postPending();
+    const int row = locateRow(f, value);
+    if (row >= 0) {
+        if (row != current_)
+            setCurrent(row);
+        eof_ = false;
+    }
+    operation.finish();
+    return row >= 0;
+}
+
+int Cursor::locateRow(const Field &f, const QVariant &value) const
+{
     const int index = f.index();
+    // A key is found through the store's key order: the lookup boxes locate
+    // their reference row on every move of the goods cursor.
+    if (index == schema_.keyIndex() && !value.isNull()) {
+        bool ok = false;
+        const qint64 key = value.toLongLong(&ok);
+        const int storeRow = ok ? store_->rowOfKey(key) : -1;
+        if (storeRow < 0)
+            return -1;
+        const auto at = std::find(view_.begin(), view_.end(), storeRow);
+        return at == view_.end() ? -1 : int(at - view_.begin());
+    }
+    bool ok = false;
+    const qint64 number = value.toLongLong(&ok);
+    const QString text = value.toString();
     const auto equals = [&](int row) -> bool {
         if (value.isNull())
             return isNullAt(row, index);
         if (f.isLookup())
-            return displayTextAt(row, index) == value.toString();
+            return displayTextAt(row, index) == text;
         if (isNullAt(row, index))
             return false;
         switch (f.DataType()) {
         case FieldType::Text:
-            return textAt(row, index) == value.toString();
+            return textAt(row, index) == text;
         case FieldType::Currency: {
-            const auto wanted = Currency::parse(value.toString(), Currency::systemDecimalSeparator());
+            const auto wanted = Currency::parse(text, Currency::systemDecimalSeparator());
             return wanted && *wanted == numberAt(row, index);
         }
         case FieldType::Blob:
             return false;
-        default: {
-            bool ok = false;
-            const qint64 wanted = value.toLongLong(&ok);
-            return ok && wanted == numberAt(row, index);
-        }
+        default:
+            return ok && number == numberAt(row, index);
         }
     };
-    for (int row = 0; row < int(view_.size()); ++row) {
-        if (equals(row)) {
-            if (row != current_)
-                setCurrent(row);
-            eof_ = false;
-            operation.finish();
-            return true;
-        }
-    }
-    operation.finish();
-    return false;
+    for (int row = 0; row < int(view_.size()); ++row)
+        if (equals(row))
+            return row;
+    return -1;
 }
 
 // --- editing -----------------------------------------------------------------

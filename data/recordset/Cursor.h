@@ -128,6 +128,7 @@ private:
     void setCurrent(int row);
     void applyFilter(const QString &text);
     SortKey parseSort(const QString &text) const;
+    int locateRow(const Field &field, const QVariant &value) const;
     QString lookupText(int keyField, qint64 key, int resultField) const;
     QByteArray readBlob(int storeRow, int field) const;
     void insertRow();

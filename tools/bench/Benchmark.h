@@ -41,6 +41,8 @@ private:
     void sorts(Connection &plain);
     void searchPanel(Connection &plain);
     void repaint();
+    void lookupFollowing();
+    void reports();
 
     QString folder_;
     int goods_;

@@ -39,7 +39,7 @@ int main(int argc, char **argv)
         }
     }
     if (sizes.isEmpty())
-        sizes = {1000, 100000, 1000000};
+        sizes = {1000, 10000, 100000, 1000000};
 
     if (child) {
         try {

@@ -32,10 +32,24 @@ Field *DBEdit::field() const
 
 void DBEdit::showField()
 {
+    modified_ = false;
+    // The dialogs live hidden for the whole run while their cursors move:
+    // a hidden field catches up only when it is shown.
+    if (!isVisible()) {
+        stale_ = true;
+        return;
+    }
+    stale_ = false;
     const Field *f = field();
     setMaxLength(f && f->DataType() == FieldType::Text && f->Size() > 0 ? f->Size() : 32767);
     setText(f && DataSet()->isOpen() ? f->DisplayText() : QString());
-    modified_ = false;
+}
+
+void DBEdit::showEvent(QShowEvent *event)
+{
+    if (stale_)
+        showField();
+    QLineEdit::showEvent(event);
 }
 
 void DBEdit::dataEvent(const DataEvent &event)

@@ -30,6 +30,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void showField();
@@ -37,4 +38,5 @@ private:
 
     QString fieldName_;
     bool modified_ = false;
+    bool stale_ = false; // hidden while the row changed: shown anew when it is shown
 };

@@ -100,6 +100,12 @@ void DBGrid::applyColumnLayout()
 
 void DBGrid::followCursor(int row)
 {
+    // A grid of a hidden window catches up when it is shown.
+    if (!isVisible()) {
+        followPending_ = true;
+        return;
+    }
+    followPending_ = false;
     following_ = true;
     if (row < 0 || row >= model_->rowCount()) {
         selectionModel()->clear();
@@ -124,6 +130,13 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
     // own current index is put back.
     if (!following_ && DataSet() && current.isValid() && current.row() != DataSet()->currentRow())
         QTimer::singleShot(0, this, [this] { followCursor(DataSet() ? DataSet()->currentRow() : -1); });
+}
+
+void DBGrid::showEvent(QShowEvent *event)
+{
+    QTableView::showEvent(event);
+    if (followPending_)
+        followCursor(DataSet() ? DataSet()->currentRow() : -1);
 }
 
 int DBGrid::visibleRowCount() const

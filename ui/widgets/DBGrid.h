@@ -60,6 +60,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void keyboardSearch(const QString &) override {}
 
@@ -73,6 +74,7 @@ private:
     CursorModel *model_;
     GridCanvas canvas_;
     bool following_ = false;
+    bool followPending_ = false; // the cursor moved while the grid was hidden
     QByteArray titleLayout_; // the user's column widths and order, kept over a reset
     int paintingRow_ = -1;
 };

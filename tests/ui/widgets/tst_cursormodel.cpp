@@ -106,6 +106,7 @@ void TestCursorModel::filterAndSortKeepTheColumns()
     DBGrid grid;
     grid.setColumns(model_->columns());
     grid.setDataSource(source_.get());
+    grid.show();
     grid.setColumnWidth(1, 321);
     grid.horizontalHeader()->moveSection(2, 0);
 
