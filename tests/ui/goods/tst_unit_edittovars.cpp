@@ -82,6 +82,7 @@ private slots:
     void okTestsTheTwoTextsInOrder();
     void numberFieldsRefuseOtherCharacters_data();
     void numberFieldsRefuseOtherCharacters();
+    void aNumberThatDoesNotConvertTakesTheFocusBack();
     void closingTheEditor_data();
     void closingTheEditor();
     void deleteButtonFollowsThePhoto();
@@ -275,6 +276,29 @@ void TestGoodsEditor::numberFieldsRefuseOtherCharacters()
         QCOMPARE(edit->text(), shown);
         QTest::keyClick(frmTovarEdit, Qt::Key_Escape);
     }, answers);
+}
+
+void TestGoodsEditor::aNumberThatDoesNotConvertTakesTheFocusBack()
+{
+    const QString point = QLocale::system().decimalPoint();
+    const QString typed = QStringLiteral("1") + point + QStringLiteral("2") + point + QStringLiteral("3");
+    ModalAnswers answers;
+    withEditor(frmMain->mnuEdit, [&] {
+        DBEdit *price = frmTovarEdit->editPrice;
+        price->setFocus();
+        price->selectAll();
+        typeText(price, typed); // every key allowed, the whole not a number
+        answers.press(QMessageBox::Ok);
+        frmTovarEdit->editModel->setFocus(Qt::TabFocusReason);
+        QVERIFY(answers.waitAllAnswered());
+        QCOMPARE(answers.boxes().value(0).icon, QMessageBox::Critical);
+        QVERIFY2(answers.boxes().value(0).text.contains(typed), qPrintable(answers.boxes().value(0).text));
+        QApplication::setActiveWindow(frmTovarEdit);
+        QTRY_COMPARE(frmTovarEdit->focusWidget(), price);
+        QCOMPARE(price->selectedText(), typed);
+        QTest::keyClick(frmTovarEdit, Qt::Key_Escape);
+    }, answers);
+    QCOMPARE(stored(*catalogue_, "price", 1).toLongLong(), 1500000);
 }
 
 void TestGoodsEditor::closingTheEditor_data()
