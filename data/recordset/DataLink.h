@@ -4,6 +4,7 @@
 
 class Cursor;
 class DataSource;
+class Field;
 
 // The receiving end of a bound control: it hears every event of the cursor
 // behind its data source. Either side may be destroyed first.
@@ -21,6 +22,10 @@ public:
 
     // Called by the cursor; UpdateData may throw to stop a post.
     virtual void dataEvent(const DataEvent &event) = 0;
+
+    // True when `event` may have changed the value of `field` in the current
+    // row: another row, a new view, or a write into that column or the row.
+    static bool changesValue(const DataEvent &event, const Field *field);
 
 private:
     friend class Cursor;

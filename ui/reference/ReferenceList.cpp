@@ -1,16 +1,18 @@
 #include "ReferenceList.h"
 
 #include "recordset/Cursor.h"
+#include "ui/common/Guarded.h"
 #include "ui/common/MessageBoxes.h"
 #include "ui/main/Unit_class.h"
 #include "ui/widgets/DBGrid.h"
 
-ReferenceList::ReferenceList(QWidget *parent, const QString &caption, QSize client,
-                             Cursor &cursor, Field &name, QString confirmation)
+#include <QPushButton>
+
+ReferenceList::ReferenceList(QWidget *parent, const QString &caption, QSize client, Cursor &cursor,
+                             Field &name, QString confirmation)
     : ModalWindow(parent, caption, client), cursor_(cursor), name_(name),
       confirmation_(std::move(confirmation))
-{
-}
+{}
 
 DBGrid *ReferenceList::createGrid(DataSource *source, const QString &keyField,
                                   const QString &nameField, const QString &title, int width)
@@ -20,6 +22,16 @@ DBGrid *ReferenceList::createGrid(DataSource *source, const QString &keyField,
     grid->setDataSource(source);
     grid->OnDrawColumnCell = DrawGridCell;
     return grid;
+}
+
+QPushButton *ReferenceList::createButton(const QString &caption, QRect at,
+                                         std::function<void()> command)
+{
+    auto *button = new QPushButton(caption, client());
+    button->setGeometry(at);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, guarded(std::move(command)));
+    return button;
 }
 
 void ReferenceList::addCommand()

@@ -5,11 +5,12 @@
 #include "UnitDM.h"
 #include "ui/common/Guarded.h"
 #include "ui/widgets/DBGrid.h"
+
 #include "ui/widgets/MenuShortcuts.h"
+#include <QPushButton>
 
 #include <QAction>
 #include <QMenuBar>
-#include <QPushButton>
 
 TfrmCategory *frmCategory = nullptr;
 
@@ -30,23 +31,17 @@ TfrmCategory::TfrmCategory(QWidget *parent)
     connect(mnuEdit, &QAction::triggered, this, guarded([this] { mnuEditClick(); }));
     connect(mnuDelete, &QAction::triggered, this, guarded([this] { mnuDeleteClick(); }));
 
-    DBGridArb = createGrid(&DMAuto->DSCategory, QStringLiteral("cat_id"),
-                           QStringLiteral("catName"), QStringLiteral("Категория"), 202);
+    DBGridArb = createGrid(&DMAuto->DSCategory, QStringLiteral("cat_id"), QStringLiteral("catName"),
+                           QStringLiteral("Категория"), 202);
     DBGridArb->setGeometry(4, 3, 301, 466);
-    const auto button = [this](const QString &caption, QRect at) {
-        auto *b = new QPushButton(caption, client());
-        b->setGeometry(at);
-        b->setAutoDefault(false);
-        return b;
-    };
-    btnAdd = button(QStringLiteral("Добавить"), QRect(319, 12, 137, 25));
-    btnEdit = button(QStringLiteral("Редактировать"), QRect(318, 44, 137, 25));
-    btnDelete = button(QStringLiteral("Удалить"), QRect(318, 76, 137, 25));
-    BitBtn1 = button(QStringLiteral("Выход"), QRect(372, 442, 75, 25));
-    connect(btnAdd, &QPushButton::clicked, this, guarded([this] { btnAddClick(); }));
-    connect(btnEdit, &QPushButton::clicked, this, guarded([this] { btnEditClick(); }));
-    connect(btnDelete, &QPushButton::clicked, this, guarded([this] { btnDeleteClick(); }));
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    btnAdd = createButton(QStringLiteral("Добавить"), QRect(319, 12, 137, 25),
+                          [this] { btnAddClick(); });
+    btnEdit = createButton(QStringLiteral("Редактировать"), QRect(318, 44, 137, 25),
+                           [this] { btnEditClick(); });
+    btnDelete = createButton(QStringLiteral("Удалить"), QRect(318, 76, 137, 25),
+                             [this] { btnDeleteClick(); });
+    BitBtn1 =
+        createButton(QStringLiteral("Выход"), QRect(372, 442, 75, 25), [this] { BitBtn1Click(); });
 
     setTabOrder(DBGridArb, BitBtn1);
     setTabOrder(BitBtn1, btnDelete);

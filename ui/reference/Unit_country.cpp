@@ -3,7 +3,6 @@
 #include "Unit_country_edit.h"
 
 #include "UnitDM.h"
-#include "ui/common/Guarded.h"
 #include "ui/widgets/DBGrid.h"
 
 #include <QPushButton>
@@ -11,27 +10,22 @@
 TfrmCountry *frmCountry = nullptr;
 
 TfrmCountry::TfrmCountry(QWidget *parent)
-    : ReferenceList(parent, QStringLiteral("Справочник стран производителей"), QSize(537, 360), DMAuto->tblCountry,
-                    DMAuto->tblCountrycountry,
-                    QStringLiteral("Вы действительно хотите удалить выбранную страну?\n\r\n\rСтрана: "))
+    : ReferenceList(
+          parent, QStringLiteral("Справочник стран производителей"), QSize(537, 360),
+          DMAuto->tblCountry, DMAuto->tblCountrycountry,
+          QStringLiteral("Вы действительно хотите удалить выбранную страну?\n\r\n\rСтрана: "))
 {
-    DBGrid1 = createGrid(&DMAuto->DSCountry, QStringLiteral("country_id"), QStringLiteral("country"),
-                         QStringLiteral("Страна производитель"), 337);
+    DBGrid1 = createGrid(&DMAuto->DSCountry, QStringLiteral("country_id"),
+                         QStringLiteral("country"), QStringLiteral("Страна производитель"), 337);
     DBGrid1->setGeometry(0, 0, 379, 360); // along the left edge, the full height
-    const auto button = [this](const QString &caption, QRect at) {
-        auto *b = new QPushButton(caption, client());
-        b->setGeometry(at);
-        b->setAutoDefault(false);
-        return b;
-    };
-    BitBtn1 = button(QStringLiteral("Добавить"), QRect(388, 6, 138, 25));
-    BitBtn2 = button(QStringLiteral("Редактирвоать"), QRect(388, 36, 138, 25));
-    BitBtn3 = button(QStringLiteral("Удаление"), QRect(388, 66, 138, 25));
-    BitBtn4 = button(QStringLiteral("Выход"), QRect(418, 327, 110, 25));
-    connect(BitBtn1, &QPushButton::clicked, this, guarded([this] { BitBtn1Click(); }));
-    connect(BitBtn2, &QPushButton::clicked, this, guarded([this] { BitBtn2Click(); }));
-    connect(BitBtn3, &QPushButton::clicked, this, guarded([this] { BitBtn3Click(); }));
-    connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
+    BitBtn1 = createButton(QStringLiteral("Добавить"), QRect(388, 6, 138, 25),
+                           [this] { BitBtn1Click(); });
+    BitBtn2 = createButton(QStringLiteral("Редактирвоать"), QRect(388, 36, 138, 25),
+                           [this] { BitBtn2Click(); });
+    BitBtn3 = createButton(QStringLiteral("Удаление"), QRect(388, 66, 138, 25),
+                           [this] { BitBtn3Click(); });
+    BitBtn4 =
+        createButton(QStringLiteral("Выход"), QRect(418, 327, 110, 25), [this] { BitBtn4Click(); });
 
     setTabOrder(DBGrid1, BitBtn1);
     setTabOrder(BitBtn1, BitBtn2);

@@ -3,7 +3,6 @@
 #include "Unit_marka_edit.h"
 
 #include "UnitDM.h"
-#include "ui/common/Guarded.h"
 #include "ui/widgets/DBGrid.h"
 
 #include <QPushButton>
@@ -11,27 +10,21 @@
 TfrmMarka *frmMarka = nullptr;
 
 TfrmMarka::TfrmMarka(QWidget *parent)
-    : ReferenceList(parent, QStringLiteral("Справочник марок запчастей"), QSize(531, 462), DMAuto->tblMarka,
-                    DMAuto->tblMarkaname,
+    : ReferenceList(parent, QStringLiteral("Справочник марок запчастей"), QSize(531, 462),
+                    DMAuto->tblMarka, DMAuto->tblMarkaname,
                     QStringLiteral("Вы действительно хотите удалить марку?\n\r\n\rМарка: "))
 {
     DBGrid1 = createGrid(&DMAuto->DSMarka, QStringLiteral("auto_type"), QStringLiteral("name"),
                          QStringLiteral("Название марки"), 0);
     DBGrid1->setGeometry(0, 0, 379, 462); // along the left edge, the full height
-    const auto button = [this](const QString &caption, QRect at) {
-        auto *b = new QPushButton(caption, client());
-        b->setGeometry(at);
-        b->setAutoDefault(false);
-        return b;
-    };
-    BitBtn1 = button(QStringLiteral("Добавить"), QRect(393, 6, 127, 25));
-    BitBtn2 = button(QStringLiteral("Редактирвоать"), QRect(393, 36, 127, 25));
-    BitBtn3 = button(QStringLiteral("Удаление"), QRect(393, 66, 127, 25));
-    BitBtn4 = button(QStringLiteral("Выход"), QRect(406, 425, 110, 25));
-    connect(BitBtn1, &QPushButton::clicked, this, guarded([this] { BitBtn1Click(); }));
-    connect(BitBtn2, &QPushButton::clicked, this, guarded([this] { BitBtn2Click(); }));
-    connect(BitBtn3, &QPushButton::clicked, this, guarded([this] { BitBtn3Click(); }));
-    connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
+    BitBtn1 = createButton(QStringLiteral("Добавить"), QRect(393, 6, 127, 25),
+                           [this] { BitBtn1Click(); });
+    BitBtn2 = createButton(QStringLiteral("Редактирвоать"), QRect(393, 36, 127, 25),
+                           [this] { BitBtn2Click(); });
+    BitBtn3 = createButton(QStringLiteral("Удаление"), QRect(393, 66, 127, 25),
+                           [this] { BitBtn3Click(); });
+    BitBtn4 =
+        createButton(QStringLiteral("Выход"), QRect(406, 425, 110, 25), [this] { BitBtn4Click(); });
 
     setTabOrder(DBGrid1, BitBtn1);
     setTabOrder(BitBtn1, BitBtn2);

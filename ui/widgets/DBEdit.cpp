@@ -54,25 +54,11 @@ void DBEdit::showEvent(QShowEvent *event)
 
 void DBEdit::dataEvent(const DataEvent &event)
 {
-    switch (event.kind) {
-    case DataEventKind::UpdateData:
+    // A write into another column of the row leaves what the user is typing here.
+    if (event.kind == DataEventKind::UpdateData)
         updateRecord();
-        break;
-    case DataEventKind::RecordChanged: {
-        // Another column of the row changed: what the user is typing here stays.
-        const Field *f = field();
-        if (event.field < 0 || (f && event.field == f->index()))
-            showField();
-        break;
-    }
-    case DataEventKind::ActiveChanged:
-    case DataEventKind::DataSetChanged:
-    case DataEventKind::Scrolled:
+    else if (changesValue(event, field()))
         showField();
-        break;
-    default:
-        break;
-    }
 }
 
 void DBEdit::updateRecord()

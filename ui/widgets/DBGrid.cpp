@@ -8,10 +8,10 @@
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QTimer>
 
 DBGrid::DBGrid(QWidget *parent) : QTableView(parent), model_(new CursorModel(this))
@@ -114,8 +114,8 @@ void DBGrid::followCursor(int row)
         if (column < 0)
             column = 0;
         const QModelIndex index = model_->index(row, column);
-        selectionModel()->setCurrentIndex(
-            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                     QItemSelectionModel::Rows);
         scrollTo(index);
     }
     following_ = false;
@@ -129,7 +129,8 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
     // The current row is the cursor's; anything else that moved the view's
     // own current index is put back.
     if (!following_ && DataSet() && current.isValid() && current.row() != DataSet()->currentRow())
-        QTimer::singleShot(0, this, [this] { followCursor(DataSet() ? DataSet()->currentRow() : -1); });
+        QTimer::singleShot(0, this,
+                           [this] { followCursor(DataSet() ? DataSet()->currentRow() : -1); });
 }
 
 void DBGrid::showEvent(QShowEvent *event)
@@ -160,8 +161,7 @@ void DBGrid::keyPressEvent(QKeyEvent *event)
     const int last = c->displayRowCount() - 1;
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     const int top = std::max(0, rowAt(0));
-    const int bottom = rowAt(viewport()->height() - 1) < 0 ? last
-                                                           : rowAt(viewport()->height() - 1);
+    const int bottom = rowAt(viewport()->height() - 1) < 0 ? last : rowAt(viewport()->height() - 1);
     int target = current;
     switch (event->key()) {
     case Qt::Key_Up:
@@ -264,11 +264,9 @@ void DBGrid::paintCell(QPainter *painter, const QRect &cell, const QModelIndex &
         state |= GridDrawFlag::Focused;
     // The grid's own picture: its highlight only while it has the focus.
     const bool highlight = current && hasFocus();
-    canvas_ = GridCanvas{painter,
-                         highlight ? palette().color(QPalette::Highlight)
-                                   : palette().color(QPalette::Base),
-                         highlight ? palette().color(QPalette::HighlightedText)
-                                   : palette().color(QPalette::Text)};
+    canvas_ = GridCanvas{
+        painter, highlight ? palette().color(QPalette::Highlight) : palette().color(QPalette::Base),
+        highlight ? palette().color(QPalette::HighlightedText) : palette().color(QPalette::Text)};
     const QRect rect = cell.adjusted(0, 0, -1, 0); // the last pixel holds the column line
     paintingRow_ = index.row();
     painter->save();

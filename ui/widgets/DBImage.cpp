@@ -39,25 +39,10 @@ Field *DBImage::field() const
 
 void DBImage::dataEvent(const DataEvent &event)
 {
-    switch (event.kind) {
-    case DataEventKind::UpdateData:
+    if (event.kind == DataEventKind::UpdateData)
         updateRecord();
-        break;
-    case DataEventKind::RecordChanged: {
-        const Field *f = field();
-        if (event.field < 0 || (f && event.field == f->index()))
-            loadPicture();
-        break;
-    }
-    case DataEventKind::ActiveChanged:
-    case DataEventKind::DataSetChanged:
-    case DataEventKind::Scrolled:
-    case DataEventKind::RowRemoved:
+    else if (changesValue(event, field()))
         loadPicture();
-        break;
-    default:
-        break;
-    }
 }
 
 void DBImage::loadPicture()

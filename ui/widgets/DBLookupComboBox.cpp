@@ -44,22 +44,8 @@ Field *DBLookupComboBox::field() const
 
 void DBLookupComboBox::dataEvent(const DataEvent &event)
 {
-    switch (event.kind) {
-    case DataEventKind::RecordChanged: {
-        const Field *f = field();
-        if (event.field < 0 || (f && event.field == f->index()))
-            followKey();
-        break;
-    }
-    case DataEventKind::ActiveChanged:
-    case DataEventKind::DataSetChanged:
-    case DataEventKind::Scrolled:
-    case DataEventKind::RowRemoved:
+    if (changesValue(event, field()))
         followKey();
-        break;
-    default:
-        break;
-    }
 }
 
 void DBLookupComboBox::followKey()
