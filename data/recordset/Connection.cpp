@@ -61,13 +61,25 @@ void Connection::open()
         throw StoreError(rc, message);
     }
     sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, BusyTimeoutMs);
+    // Start-up opens the connection and then every cursor tries it again: if
+    // each waited out another program's lock, the program would stand frozen
+    // for six timeouts. An attempt soon after one that failed for a lock looks
+    // once and gives up; writes still wait the full timeout.
+    const bool justLockedOut = lockedOut_.isValid() && lockedOut_.elapsed() < BusyTimeoutMs;
+    sqlite3_busy_timeout(db_, justLockedOut ? 0 : BusyTimeoutMs);
     try {
         verifyIsDatabase();
+    } catch (const StoreError &error) {
+        if ((error.code() & 0xff) == SQLITE_BUSY)
+            lockedOut_.start();
+        close();
+        throw;
     } catch (...) {
         close();
         throw;
     }
+    lockedOut_.invalidate();
+    sqlite3_busy_timeout(db_, BusyTimeoutMs);
     const QFileInfo folder(info.absolutePath());
     readOnly_ = sqlite3_db_readonly(db_, "main") == 1 || !folder.isWritable();
 }
@@ -118,6 +130,12 @@ QString Connection::describe(int rc) const
                               "файл SQLite)")
             .arg(file);
     case SQLITE_CANTOPEN:
+        // With the file open, what a write could not open is its journal
+        // beside the file: the folder does not let a file be made in it.
+        if (db_ && readOnly_)
+            return QStringLiteral("База данных «%1» доступна только для чтения (в её папку нельзя "
+                                  "записывать): изменения не сохранены")
+                .arg(file);
         return QStringLiteral("Не удаётся открыть файл базы данных «%1»").arg(file);
     case SQLITE_PERM:
     case SQLITE_AUTH:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 
 struct sqlite3;
@@ -38,4 +39,5 @@ private:
     QString fileName_;
     sqlite3 *db_ = nullptr;
     bool readOnly_ = false;
+    QElapsedTimer lockedOut_; // runs since opening last failed for another program's lock
 };
