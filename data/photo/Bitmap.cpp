@@ -53,7 +53,7 @@ qint64 Bitmap::strideFor(qint64 width, int bitCount)
 bool Bitmap::withinLimits(qint64 width, qint64 height, int bitCount)
 {
     return width > 0 && height > 0 && width <= MaxSide && height <= MaxSide &&
-           strideFor(width, bitCount) * height <= MaxRowBytes;
+           width * height <= MaxPixels && strideFor(width, bitCount) * height <= MaxRowBytes;
 }
 
 bool Bitmap::isValid() const

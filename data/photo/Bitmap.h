@@ -58,6 +58,9 @@ public:
     // make the program ask for gigabytes.
     static constexpr int MaxSide = 30000;
     static constexpr qint64 MaxRowBytes = qint64(256) * 1024 * 1024;
+    // A run-length file of a few bytes may claim any size, and its pixels
+    // take 4 bytes each once shown: they stay within the same 256 MB.
+    static constexpr qint64 MaxPixels = MaxRowBytes / 4;
     static bool withinLimits(qint64 width, qint64 height, int bitCount);
 };
 

@@ -488,6 +488,11 @@ void TestPhotoCodec::refuse_data()
                                            .with(&Bmp::compression, 1)
                                            .with(&Bmp::rows, QByteArray::fromHex("0001"))
                                            .bytes();
+    QTest::newRow("RLE8 of 240 Mpixels, 1 GB once shown") << good.with(&Bmp::width, 30000)
+                                                             .with(&Bmp::height, 8000)
+                                                             .with(&Bmp::compression, 1)
+                                                             .with(&Bmp::rows, QByteArray("\0\1", 2))
+                                                             .bytes();
     QTest::newRow("RLE8 run past the row") << coded(1, "0501 0001");
     QTest::newRow("RLE8 absolute run past the row") << coded(1, "0005 0101010101 00 0001");
     QTest::newRow("RLE8 run past the last row") << coded(1, "0000 0000 0101 0001");
