@@ -1,0 +1,182 @@
+#include "GuiTestMain.h"
+#include "ModalAnswers.h"
+#include "Peer.h"
+#include "ReadOnlyFile.h"
+#include "TestCatalogue.h"
+#include "TypeText.h"
+
+#include "UnitDM.h"
+#include "app/Startup.h"
+#include "ui/goods/Unit_editTovars.h"
+#include "ui/main/Unit_tr.h"
+#include "ui/widgets/DBEdit.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QPushButton>
+
+// What the user sees when the store refuses: another program deleted the row
+// or holds the file, or the catalogue cannot be written. The refusal is
+// explained, the editor keeps what was typed, and nothing else changes.
+class TestRefusalsInWindows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void editorOkAfterAnotherProgramDeletedTheRow();
+    void editorOkUnderAnotherProgramsLock();
+    void readOnlyCatalogue_data();
+    void readOnlyCatalogue();
+
+private:
+    // Edits the second row's model in the editor, then runs `then` with the
+    // editor still open.
+    void editModel(ModalAnswers &answers, const std::function<void()> &then);
+    QString models();
+
+    std::unique_ptr<TestCatalogue> catalogue_;
+};
+
+void TestRefusalsInWindows::init()
+{
+    catalogue_ = std::make_unique<TestCatalogue>();
+    catalogue_->addGoods(
+        {1, {}, QStringLiteral("Фильтр"), QStringLiteral("2107"), 5, {}, {}, {}, {}, {}});
+    catalogue_->addGoods(
+        {2, {}, QStringLiteral("Свеча"), QStringLiteral("Camry"), 8, {}, {}, {}, {}, {}});
+    catalogue_->addGoods(
+        {3, {}, QStringLiteral("Ремень"), QStringLiteral("X5"), 1, {}, {}, {}, {}, {}});
+    Startup::createComponents();
+    Startup::showMainWindow();
+}
+
+void TestRefusalsInWindows::cleanup()
+{
+    Startup::destroyComponents();
+    catalogue_.reset();
+}
+
+QString TestRefusalsInWindows::models()
+{
+    return catalogue_->query("SELECT group_concat(auto_id || ':' || models, ' ') FROM tovars")
+        .toString();
+}
+
+void TestRefusalsInWindows::editModel(ModalAnswers &answers, const std::function<void()> &then)
+{
+    DMAuto->tblAuto.moveTo(1);
+    bool ran = false;
+    answers.handle([&](QWidget *modal) {
+        ran = true;
+        QCOMPARE(modal, frmTovarEdit);
+        QApplication::setActiveWindow(frmTovarEdit);
+        frmTovarEdit->editModel->setFocus();
+        frmTovarEdit->editModel->selectAll();
+        typeText(frmTovarEdit->editModel, QStringLiteral("Corolla"));
+        then();
+        if (frmTovarEdit->isVisible())
+            frmTovarEdit->close();
+    });
+    frmMain->mnuEdit->trigger();
+    QVERIFY(ran);
+    QVERIFY(answers.waitAllAnswered());
+    QCOMPARE(DMAuto->tblAuto.State(), CursorState::Browse);
+}
+
+void TestRefusalsInWindows::editorOkAfterAnotherProgramDeletedTheRow()
+{
+    ModalAnswers answers;
+    editModel(answers, [&] {
+        QCOMPARE(Peer::run({QStringLiteral("delete"), QStringLiteral("2")}), QStringLiteral("ok"));
+        answers.press(QMessageBox::Ok);
+        QTest::mouseClick(frmTovarEdit->BitBtn1, Qt::LeftButton);
+
+        QCOMPARE(answers.boxes().size(), 1);
+        QCOMPARE(answers.boxes()[0].icon, QMessageBox::Critical);
+        QVERIFY2(answers.boxes()[0].text.contains(QStringLiteral("удалила другая программа")),
+                 qPrintable(answers.boxes()[0].text));
+        QVERIFY(frmTovarEdit->isVisible());
+        QCOMPARE(frmTovarEdit->editModel->text(), QStringLiteral("Corolla"));
+        QCOMPARE(DMAuto->tblAuto.State(), CursorState::Edit);
+    });
+    QCOMPARE(models(), QStringLiteral("1:2107 3:X5"));
+}
+
+void TestRefusalsInWindows::editorOkUnderAnotherProgramsLock()
+{
+    ModalAnswers answers;
+    editModel(answers, [&] {
+        Peer lock({QStringLiteral("lock")});
+        QVERIFY(lock.waitForLine(QStringLiteral("locked")));
+        answers.press(QMessageBox::Ok);
+        QElapsedTimer timer;
+        timer.start();
+        QTest::mouseClick(frmTovarEdit->BitBtn1, Qt::LeftButton);
+        const qint64 waited = timer.elapsed();
+
+        QCOMPARE(answers.boxes().size(), 1);
+        QVERIFY2(answers.boxes()[0].text.contains(QStringLiteral("занята другой программой")),
+                 qPrintable(answers.boxes()[0].text));
+        QVERIFY2(waited >= Connection::BusyTimeoutMs * 9 / 10, qPrintable(QString::number(waited)));
+        QVERIFY(frmTovarEdit->isVisible());
+        QCOMPARE(frmTovarEdit->editModel->text(), QStringLiteral("Corolla"));
+        QCOMPARE(DMAuto->tblAuto.State(), CursorState::Edit);
+
+        lock.release();
+        QCOMPARE(models(), QStringLiteral("1:2107 2:Camry 3:X5"));
+        QTest::mouseClick(frmTovarEdit->BitBtn1, Qt::LeftButton);
+        QVERIFY(!frmTovarEdit->isVisible());
+    });
+    QCOMPARE(answers.boxes().size(), 1);
+    QCOMPARE(models(), QStringLiteral("1:2107 2:Corolla 3:X5"));
+}
+
+void TestRefusalsInWindows::readOnlyCatalogue_data()
+{
+    QTest::addColumn<bool>("folder");
+    QTest::newRow("read-only file") << false;
+    QTest::newRow("read-only folder") << true;
+}
+
+void TestRefusalsInWindows::readOnlyCatalogue()
+{
+    QFETCH(bool, folder);
+    Startup::destroyComponents();
+    ReadOnlyFile readOnly(folder ? catalogue_->folder() : catalogue_->path());
+    if (!readOnly.effective())
+        QSKIP("this machine cannot make a file read-only for this user");
+    ModalAnswers answers;
+    Startup::createComponents();
+    Startup::showMainWindow();
+    QVERIFY(!DMAuto->tblAuto.CanModify());
+
+    // Add and Edit ask first (for a read-only file: tst_unit_edittovars).
+    if (folder) {
+        answers.press(QMessageBox::Ok);
+        answers.press(QMessageBox::Ok);
+        frmMain->mnuAdd->trigger();
+        frmMain->mnuEdit->trigger();
+        QVERIFY(answers.waitAllAnswered());
+        for (const ModalAnswers::Box &box : answers.boxes())
+            QCOMPARE(box.text, QStringLiteral("Нельзя модифицировать данные"));
+    }
+
+    // Delete does not ask: the store refuses, and the error box says why.
+    const qsizetype asked = answers.boxes().size();
+    answers.press(QMessageBox::Yes);
+    answers.press(QMessageBox::Ok);
+    frmMain->mnuDelete->trigger();
+    QVERIFY(answers.waitAllAnswered());
+    QCOMPARE(answers.boxes().size(), asked + 2);
+    const ModalAnswers::Box &refusal = answers.boxes().last();
+    QCOMPARE(refusal.icon, QMessageBox::Critical);
+    QVERIFY2(refusal.text.contains(QStringLiteral("только для чтения")), qPrintable(refusal.text));
+    QCOMPARE(DMAuto->tblAuto.RecordCount(), 3);
+    QCOMPARE(DMAuto->tblAuto.State(), CursorState::Browse);
+    QCOMPARE(catalogue_->count("tovars"), 3);
+}
+
+AUTOPARTS_GUI_TEST_MAIN(TestRefusalsInWindows)
+#include "tst_refusalsinwindows.moc"
