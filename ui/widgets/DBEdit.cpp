@@ -13,23 +13,6 @@ DBEdit::DBEdit(QWidget *parent) : QLineEdit(parent)
     connect(this, &QLineEdit::textEdited, this, [this] { modified_ = true; });
 }
 
-void DBEdit::setDataSource(DataSource *source)
-{
-    DataLink::setDataSource(source);
-    showField();
-}
-
-void DBEdit::setDataField(const QString &name)
-{
-    fieldName_ = name;
-    showField();
-}
-
-Field *DBEdit::field() const
-{
-    return DataSet() ? DataSet()->findField(fieldName_) : nullptr;
-}
-
 void DBEdit::showField()
 {
     modified_ = false;

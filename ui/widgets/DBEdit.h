@@ -1,23 +1,19 @@
 #pragma once
 
-#include "recordset/DataLink.h"
+#include "recordset/FieldDataLink.h"
 
 #include <QLineEdit>
 
-class Field;
 
 // An edit field bound to one column of a cursor's current row. It shows the
 // column's text; what the user types is written into the column when the
 // field loses the focus or when the row is posted.
-class DBEdit : public QLineEdit, public DataLink
+class DBEdit : public QLineEdit, public FieldDataLink
 {
     Q_OBJECT
 public:
     explicit DBEdit(QWidget *parent = nullptr);
 
-    void setDataSource(DataSource *source);
-    void setDataField(const QString &name);
-    Field *field() const;
     // True while the text holds typing not yet written into the column.
     bool isModified() const { return modified_; }
 
@@ -28,6 +24,7 @@ public:
     void dataEvent(const DataEvent &event) override;
 
 protected:
+    void bindingChanged() override { showField(); }
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -36,7 +33,6 @@ private:
     void showField();
     bool acceptsCharacter(QChar c) const;
 
-    QString fieldName_;
     bool modified_ = false;
     bool stale_ = false; // hidden while the row changed: shown anew when it is shown
 };

@@ -20,23 +20,6 @@ DBImage::DBImage(QWidget *parent) : QFrame(parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void DBImage::setDataSource(DataSource *source)
-{
-    DataLink::setDataSource(source);
-    loadPicture();
-}
-
-void DBImage::setDataField(const QString &name)
-{
-    fieldName_ = name;
-    loadPicture();
-}
-
-Field *DBImage::field() const
-{
-    return DataSet() ? DataSet()->findField(fieldName_) : nullptr;
-}
-
 void DBImage::dataEvent(const DataEvent &event)
 {
     if (event.kind == DataEventKind::UpdateData)

@@ -1,27 +1,23 @@
 #pragma once
 
 #include "photo/Bitmap.h"
-#include "recordset/DataLink.h"
+#include "recordset/FieldDataLink.h"
 
 #include <QFrame>
 #include <QImage>
 
-class Field;
 
 // A photo box bound to a blob column: shows the current row's picture at its
 // natural size, centred and clipped, inside a single-line border. It copies,
 // pastes and cuts pictures, and writes a changed picture into the column only
 // when it loses the focus or the row is posted, and only into a row that is
 // being edited or inserted.
-class DBImage : public QFrame, public DataLink
+class DBImage : public QFrame, public FieldDataLink
 {
     Q_OBJECT
 public:
     explicit DBImage(QWidget *parent = nullptr);
 
-    void setDataSource(DataSource *source);
-    void setDataField(const QString &name);
-    Field *field() const;
 
     const QImage &picture() const { return image_; }
     const Bitmap &bitmap() const { return bitmap_; }
@@ -39,6 +35,7 @@ public:
     void dataEvent(const DataEvent &event) override;
 
 protected:
+    void bindingChanged() override { loadPicture(); }
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
@@ -50,7 +47,6 @@ private:
     void paste();
     void cut();
 
-    QString fieldName_;
     Bitmap bitmap_;
     QImage image_;
     bool modified_ = false;

@@ -16,18 +16,6 @@ DBLookupComboBox::DBLookupComboBox(QWidget *parent)
     connect(list_, &QAbstractItemModel::rowsRemoved, this, &DBLookupComboBox::showKey);
 }
 
-void DBLookupComboBox::setDataSource(DataSource *source)
-{
-    DataLink::setDataSource(source);
-    followKey();
-}
-
-void DBLookupComboBox::setDataField(const QString &name)
-{
-    fieldName_ = name;
-    followKey();
-}
-
 void DBLookupComboBox::setListSource(DataSource *source, const QString &listField,
                                      const QString &keyField)
 {
@@ -35,11 +23,6 @@ void DBLookupComboBox::setListSource(DataSource *source, const QString &listFiel
     list_->setColumns({{listField, QString(), 0, {}, true}});
     list_->setSource(source);
     showKey();
-}
-
-Field *DBLookupComboBox::field() const
-{
-    return DataSet() ? DataSet()->findField(fieldName_) : nullptr;
 }
 
 void DBLookupComboBox::dataEvent(const DataEvent &event)
