@@ -7,8 +7,9 @@
 
 namespace {
 
-// Prices are exact: the column holds a count of ten-thousandths as an integer.
-// Reference names are unique, so the store itself refuses a duplicate.
+// A price is the amount itself, as every program reads it: whole amounts as
+// integers, others as reals of at most 15 significant digits. Reference names
+// are unique, so the store itself refuses a duplicate.
 constexpr const char *kCreateTablesSql[] = {
     R"(CREATE TABLE category (
         cat_id INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -32,6 +33,10 @@ constexpr const char *kCreateTablesSql[] = {
         country_id INTEGER,
         screenshots BLOB))",
 };
+
+// Pragmas take no bound parameters; the numbers are our own constants.
+constexpr const char *kApplicationIdSql = "PRAGMA application_id = %1";
+constexpr const char *kUserVersionSql = "PRAGMA user_version = %1";
 
 } // namespace
 
@@ -72,6 +77,12 @@ TableSchema CatalogueSchema::countries()
                         {QStringLiteral("country"), FieldType::Text, 50}});
 }
 
+QList<QByteArray> CatalogueSchema::markStatements()
+{
+    return {QString::fromLatin1(kApplicationIdSql).arg(ApplicationId).toLatin1(),
+            QString::fromLatin1(kUserVersionSql).arg(FormatVersion).toLatin1()};
+}
+
 void CatalogueSchema::create(const QString &fileName)
 {
     if (QFileInfo::exists(fileName))
@@ -87,6 +98,9 @@ void CatalogueSchema::create(const QString &fileName)
     for (const char *sql : kCreateTablesSql)
         if (rc == SQLITE_OK)
             rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    for (const QByteArray &mark : markStatements())
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db, mark.constData(), nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     const QString detail = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));

@@ -6,49 +6,20 @@
 #include "DataLink.h"
 #include "Error.h"
 #include "Statement.h"
+#include "TableSql.h"
 #include "Transaction.h"
 
+#include <QCryptographicHash>
+
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
-// Statement texts are put together from the program's own table and column
-// names (checked identifiers, quoted); values are always bound.
-QByteArray quoted(const QString &name)
+// What a cursor remembers of photo bytes it read: enough to tell whether the
+// stored value is still the one shown.
+QByteArray digestOf(const QByteArray &bytes)
 {
-    return '"' + name.toUtf8() + '"';
-}
-
-// The program stores money as an integer count of ten-thousandths. A value of
-// another kind was written by another program, which thought in whole units:
-// 150.5 or '150,50' is read as 150,50; anything unreadable as no value.
-std::optional<qint64> currencyValue(const Statement &query, int column)
-{
-    switch (query.type(column)) {
-    case Statement::Type::Integer:
-        return query.integer(column);
-    case Statement::Type::Real: {
-        const double units = query.real(column) * double(Currency::Scale);
-        if (!(std::abs(units) < 9.2e18))
-            return std::nullopt;
-        return qint64(std::llround(units));
-    }
-    case Statement::Type::Text:
-        return Currency::parse(query.text(column), QLatin1Char('.'));
-    default:
-        return std::nullopt;
-    }
-}
-
-bool isIdentifier(const QString &name)
-{
-    if (name.isEmpty() || name[0].isDigit())
-        return false;
-    for (const QChar c : name)
-        if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != QLatin1Char('_'))
-            return false;
-    return true;
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
 } // namespace
@@ -91,12 +62,12 @@ Cursor::Cursor(Connection &connection, TableSchema schema)
     : connection_(connection), declared_(std::move(schema)), schema_(declared_)
 {
     for (const FieldDef &def : declared_.fields()) {
-        if (!isIdentifier(def.name))
+        if (!TableSql::isIdentifier(def.name))
             throw Error(QStringLiteral("Недопустимое имя поля «%1»").arg(def.name));
         fields_.push_back(std::unique_ptr<Field>(
             new Field(this, fieldCount(), def.name, def.type, def.size, false)));
     }
-    if (!isIdentifier(declared_.table()))
+    if (!TableSql::isIdentifier(declared_.table()))
         throw Error(QStringLiteral("Недопустимое имя таблицы «%1»").arg(declared_.table()));
 }
 
@@ -125,36 +96,10 @@ Field &Cursor::addLookupField(const QString &name, int width, const QString &key
 
 void Cursor::loadRows(RowStore &store) const
 {
-    QByteArray sql = "SELECT ";
-    for (int i = 0; i < schema_.fieldCount(); ++i) {
-        const FieldDef &def = schema_.field(i);
-        if (i)
-            sql += ", ";
-        // Photos are read only when shown; the snapshot keeps their sizes.
-        sql += def.type == FieldType::Blob ? "length(" + quoted(def.name) + ")" : quoted(def.name);
-    }
-    sql += " FROM " + quoted(schema_.table());
-    if (schema_.keyIndex() >= 0)
-        sql += " ORDER BY " + quoted(schema_.field(schema_.keyIndex()).name);
-
-    Statement query(connection_, sql);
-    while (query.step()) {
-        const int row = store.appendRow();
-        for (int i = 0; i < schema_.fieldCount(); ++i) {
-            if (query.isNull(i))
-                continue;
-            if (schema_.field(i).type == FieldType::Text) {
-                int length = 0;
-                const char *text = query.utf8(i, &length);
-                store.setText(row, i, std::string_view(text, size_t(length)));
-            } else if (schema_.field(i).type == FieldType::Currency) {
-                if (const auto value = currencyValue(query, i))
-                    store.setInteger(row, i, *value);
-            } else {
-                store.setInteger(row, i, query.integer(i));
-            }
-        }
-    }
+    const TableSql sql(schema_);
+    Statement query(connection_, sql.selectAll());
+    while (query.step())
+        sql.readRow(query, store, store.appendRow());
 }
 
 void Cursor::open()
@@ -169,6 +114,7 @@ void Cursor::open()
     auto store = std::make_unique<RowStore>(schema_);
     loadRows(*store);
     store_ = std::move(store);
+    blobsRead_.clear();
     orderValid_ = false;
     canModify_ = !connection_.isReadOnly();
     pending_.assign(size_t(schema_.fieldCount()), Pending{});
@@ -211,6 +157,7 @@ void Cursor::close()
     CursorOperation operation(deferred_, busy_);
     state_ = CursorState::Inactive;
     store_.reset();
+    blobsRead_.clear();
     view_.clear();
     pending_.clear();
     current_ = -1;
@@ -491,26 +438,12 @@ void Cursor::Post()
 void Cursor::insertRow()
 {
     const int key = schema_.keyIndex();
-    QByteArray columns, values;
+    const QByteArray sql = TableSql(schema_).insert();
     int parameter = 0;
-    for (int i = 0; i < schema_.fieldCount(); ++i) {
-        if (i == key)
-            continue;
-        if (parameter++) {
-            columns += ", ";
-            values += ", ";
-        }
-        columns += quoted(schema_.field(i).name);
-        values += '?' + QByteArray::number(parameter);
-    }
-    const QByteArray sql = "INSERT INTO " + quoted(schema_.table()) + " (" + columns +
-                           ") VALUES (" + values + ")";
-
     qint64 newKey = 0;
     {
         Transaction transaction(connection_);
         Statement insert(connection_, sql);
-        parameter = 0;
         for (int i = 0; i < schema_.fieldCount(); ++i) {
             if (i == key)
                 continue;
@@ -548,6 +481,8 @@ void Cursor::bindPending(Statement &statement, int parameter, int field) const
         statement.bindText(parameter, p.text);
     else if (schema_.field(field).type == FieldType::Blob)
         statement.bindBlob(parameter, p.bytes);
+    else if (schema_.field(field).type == FieldType::Currency)
+        statement.bindCurrency(parameter, p.number);
     else
         statement.bindInteger(parameter, p.number);
 }
@@ -555,6 +490,9 @@ void Cursor::bindPending(Statement &statement, int parameter, int field) const
 void Cursor::storePending(int row, int field)
 {
     const Pending &p = pending_[size_t(field)];
+    // What this cursor wrote is what it last read.
+    if (schema_.field(field).type == FieldType::Blob)
+        blobsRead_[{row, field}] = BlobRead{p.null, digestOf(p.bytes)};
     if (p.null)
         store_->setNull(row, field);
     else if (schema_.field(field).type == FieldType::Text)
@@ -567,7 +505,6 @@ void Cursor::storePending(int row, int field)
 
 void Cursor::updateRow()
 {
-    const int key = schema_.keyIndex();
     const int row = view_[size_t(current_)];
     std::vector<int> changed;
     for (int i = 0; i < schema_.fieldCount(); ++i)
@@ -575,33 +512,38 @@ void Cursor::updateRow()
             changed.push_back(i);
 
     if (!changed.empty()) {
+        const int key = schema_.keyIndex();
         if (key < 0)
             throw Error(QStringLiteral("В таблице «%1» нет ключа: изменить запись нельзя")
                             .arg(tableName()));
-        QByteArray sql = "UPDATE " + quoted(schema_.table()) + " SET ";
-        for (size_t n = 0; n < changed.size(); ++n) {
-            if (n)
-                sql += ", ";
-            sql += quoted(schema_.field(changed[n]).name) + " = ?" + QByteArray::number(n + 1);
-        }
-        sql += " WHERE " + quoted(schema_.field(key).name) + " = ?" +
-               QByteArray::number(changed.size() + 1);
-
+        const TableSql sql(schema_);
+        // The write lock is taken first, so no other program can change the
+        // row between the comparison below and the update.
         Transaction transaction(connection_);
-        Statement update(connection_, sql);
+        const StoredRow stored = readStoredRow(store_->integer(row, key), changed);
+        std::vector<ColumnConflict> conflicts;
+        for (const int i : changed)
+            if (!stillAsRead(row, i, stored) && !pendingEquals(i, stored))
+                conflicts.push_back(describeConflict(i, stored));
+        if (!conflicts.empty()) {
+            // The other program's values are now the ones read: a second
+            // post stores the user's input over them, a Cancel shows them.
+            adoptStoredRow(row, stored);
+            notify(DataEventKind::RecordChanged, current_);
+            throw ConflictError(std::move(conflicts));
+        }
+
+        Statement update(connection_, sql.update(changed));
         int parameter = 0;
         for (const int i : changed)
             bindPending(update, ++parameter, i);
         update.bindInteger(parameter + 1, store_->integer(row, key));
         update.step();
-        // The row is gone when another program deleted it meanwhile: say so
-        // rather than create it anew.
-        if (update.changes() == 0)
-            throw Error(QStringLiteral("Запись не найдена в таблице «%1»: её, видимо, удалила "
-                                       "другая программа. Изменения не сохранены.")
-                            .arg(tableName()));
         transaction.commit();
 
+        // Columns that another program changed and this post left alone
+        // show as stored now.
+        adoptStoredRow(row, stored);
         for (const int i : changed)
             storePending(row, i);
     }
@@ -610,6 +552,126 @@ void Cursor::updateRow()
     state_ = CursorState::Browse;
     notify(DataEventKind::RecordChanged, current_);
     notify(DataEventKind::StateChanged);
+}
+
+Cursor::StoredRow Cursor::readStoredRow(qint64 key, const std::vector<int> &written) const
+{
+    StoredRow stored{RowStore(schema_), {}};
+    std::vector<int> blobs;
+    for (const int i : written)
+        if (schema_.field(i).type == FieldType::Blob)
+            blobs.push_back(i);
+    const TableSql sql(schema_);
+    Statement read(connection_, sql.selectRow(blobs));
+    read.bindInteger(1, key);
+    // The row is gone when another program deleted it meanwhile: say so
+    // rather than create it anew.
+    if (!read.step())
+        throw Error(QStringLiteral("Запись не найдена в таблице «%1»: её, видимо, удалила "
+                                   "другая программа. Изменения не сохранены.")
+                        .arg(tableName()));
+    sql.readRow(read, stored.values, stored.values.appendRow());
+    for (const int i : blobs)
+        stored.blobs[i] = read.isNull(i) ? QByteArray() : read.blob(i);
+    return stored;
+}
+
+bool Cursor::stillAsRead(int row, int field, const StoredRow &stored) const
+{
+    const auto read = blobsRead_.find({row, field});
+    const auto bytes = stored.blobs.find(field);
+    // Photo bytes that were shown are compared whole; unseen ones by size.
+    if (read != blobsRead_.end() && bytes != stored.blobs.end()) {
+        const bool null = stored.values.isNull(0, field);
+        return read->second.null == null &&
+               (null || read->second.digest == digestOf(bytes->second));
+    }
+    return store_->sameValue(row, field, stored.values, 0);
+}
+
+bool Cursor::pendingEquals(int field, const StoredRow &stored) const
+{
+    const Pending &p = pending_[size_t(field)];
+    if (p.null || stored.values.isNull(0, field))
+        return p.null == stored.values.isNull(0, field);
+    switch (schema_.field(field).type) {
+    case FieldType::Text:
+        return stored.values.text(0, field) == p.text;
+    case FieldType::Blob: {
+        const auto bytes = stored.blobs.find(field);
+        return bytes != stored.blobs.end() && bytes->second == p.bytes;
+    }
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+    case FieldType::Currency:
+        break;
+    }
+    return stored.values.integer(0, field) == p.number;
+}
+
+void Cursor::adoptStoredRow(int row, const StoredRow &stored)
+{
+    for (int i = 0; i < schema_.fieldCount(); ++i) {
+        if (i == schema_.keyIndex())
+            continue;
+        store_->copyValue(row, i, stored.values, 0);
+        if (schema_.field(i).type != FieldType::Blob)
+            continue;
+        const auto bytes = stored.blobs.find(i);
+        if (bytes != stored.blobs.end())
+            blobsRead_[{row, i}] = BlobRead{stored.values.isNull(0, i), digestOf(bytes->second)};
+        else
+            blobsRead_.erase({row, i}); // only its size was read again
+    }
+}
+
+ColumnConflict Cursor::describeConflict(int field, const StoredRow &stored) const
+{
+    const Pending &p = pending_[size_t(field)];
+    const QString label = fields_[size_t(field)]->DisplayLabel();
+    if (schema_.field(field).type == FieldType::Blob) {
+        const auto size = [](qint64 bytes) { return QStringLiteral("%1 байт").arg(bytes); };
+        return {
+            label,
+            stored.values.isNull(0, field)
+                ? QStringLiteral("пустое значение")
+                : QStringLiteral("другие данные (%1)").arg(size(stored.values.integer(0, field))),
+            p.null ? QStringLiteral("пустое значение")
+                   : QStringLiteral("новые данные (%1)").arg(size(p.bytes.size()))};
+    }
+    const bool null = stored.values.isNull(0, field);
+    const bool text = schema_.field(field).type == FieldType::Text;
+    return {label,
+            valueText(field, null, null || text ? 0 : stored.values.integer(0, field),
+                      null || !text ? QString() : stored.values.text(0, field)),
+            valueText(field, p.null, p.number, p.text)};
+}
+
+QString Cursor::valueText(int field, bool null, qint64 number, const QString &text) const
+{
+    if (null)
+        return QStringLiteral("пустое значение");
+    switch (schema_.field(field).type) {
+    case FieldType::Text:
+        return text.isEmpty() ? QStringLiteral("пустое значение")
+                              : QStringLiteral("«%1»").arg(text);
+    case FieldType::Currency:
+        return Currency::format(number, Currency::systemDecimalSeparator());
+    case FieldType::Blob:
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+        break;
+    }
+    // A reference key is told by the name the user sees for it.
+    for (const Lookup &lookup : lookups_) {
+        if (lookup.keyField != field)
+            continue;
+        const QString name =
+            lookup.source->lookupText(lookup.sourceKeyField, number, lookup.resultField);
+        if (!name.isEmpty())
+            return QStringLiteral("«%1»").arg(name);
+    }
+    return QString::number(number);
 }
 
 void Cursor::Cancel()
@@ -654,10 +716,8 @@ void Cursor::Delete()
                         .arg(tableName()));
     const int row = view_[size_t(current_)];
     {
-        const QByteArray sql = "DELETE FROM " + quoted(schema_.table()) + " WHERE " +
-                               quoted(schema_.field(key).name) + " = ?1";
         Transaction transaction(connection_);
-        Statement remove(connection_, sql);
+        Statement remove(connection_, TableSql(schema_).remove());
         remove.bindInteger(1, store_->integer(row, key));
         remove.step(); // a row that another program deleted first is gone all the same
         transaction.commit();
@@ -715,6 +775,7 @@ void Cursor::Refresh()
         view.push_back(mapped);
     }
     store_ = std::move(fresh);
+    blobsRead_.clear(); // rows are numbered anew
     view_ = std::move(view);
     orderValid_ = false;
     if (newCurrent < 0)
@@ -991,12 +1052,14 @@ QByteArray Cursor::readBlob(int storeRow, int field) const
     const int key = schema_.keyIndex();
     if (storeRow < 0 || key < 0 || store_->isNull(storeRow, field))
         return {};
-    const QByteArray sql = "SELECT " + quoted(schema_.field(field).name) + " FROM " +
-                           quoted(schema_.table()) + " WHERE " + quoted(schema_.field(key).name) +
-                           " = ?1";
-    Statement query(connection_, sql);
+    Statement query(connection_, TableSql(schema_).selectBlob(field));
     query.bindInteger(1, store_->integer(storeRow, key));
-    return query.step() ? query.blob(0) : QByteArray();
+    const bool found = query.step();
+    const bool null = !found || query.isNull(0);
+    const QByteArray bytes = null ? QByteArray() : query.blob(0);
+    // A post of this column compares the stored bytes with these.
+    blobsRead_[{storeRow, field}] = BlobRead{null, digestOf(bytes)};
+    return bytes;
 }
 
 QByteArray Cursor::bytesOf(int field) const

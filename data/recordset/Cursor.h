@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataEvent.h"
+#include "Error.h"
 #include "Field.h"
 #include "FilterExpression.h"
 #include "RowStore.h"
@@ -9,6 +10,7 @@
 #include <QVariant>
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -116,6 +118,18 @@ private:
         int field = -1;
         bool descending = false;
     };
+    // Photo bytes as this cursor last read or wrote them.
+    struct BlobRead
+    {
+        bool null = true;
+        QByteArray digest;
+    };
+    // One row as the store holds it now; the bytes of the blob columns being written.
+    struct StoredRow
+    {
+        RowStore values;
+        std::map<int, QByteArray> blobs;
+    };
 
     void requireOpen() const;
     void requireEditing() const;
@@ -133,6 +147,12 @@ private:
     QByteArray readBlob(int storeRow, int field) const;
     void insertRow();
     void updateRow();
+    StoredRow readStoredRow(qint64 key, const std::vector<int> &written) const;
+    bool stillAsRead(int row, int field, const StoredRow &stored) const;
+    bool pendingEquals(int field, const StoredRow &stored) const;
+    void adoptStoredRow(int row, const StoredRow &stored);
+    ColumnConflict describeConflict(int field, const StoredRow &stored) const;
+    QString valueText(int field, bool null, qint64 number, const QString &text) const;
     void bindPending(class Statement &statement, int parameter, int field) const;
     void storePending(int row, int field);
 
@@ -157,6 +177,7 @@ private:
     std::vector<int> order_; // all rows in sort order, deleted ones skipped when read
     bool orderValid_ = false;
     std::vector<Pending> pending_;
+    mutable std::map<std::pair<int, int>, BlobRead> blobsRead_; // by store row and field
     std::vector<DataLink *> links_;
 
     CursorState state_ = CursorState::Inactive;

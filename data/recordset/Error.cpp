@@ -5,3 +5,26 @@
 Error::Error(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
 
 StoreError::StoreError(int code, QString message) : Error(std::move(message)), code_(code) {}
+
+ConflictError::ConflictError(std::vector<ColumnConflict> conflicts)
+    : Error(describe(conflicts, QString())), conflicts_(std::move(conflicts))
+{}
+
+QString ConflictError::describe(const std::vector<ColumnConflict> &conflicts,
+                                const QString &saveButton)
+{
+    QString text = QStringLiteral("Пока вы правили запись, другая программа изменила её и "
+                                  "сохранила другие значения:");
+    for (const ColumnConflict &c : conflicts)
+        text += QStringLiteral("\n«%1»: другая программа сохранила %2, вы ввели %3;")
+                    .arg(c.label, c.stored, c.typed);
+    text.chop(1);
+    if (saveButton.isEmpty())
+        return text + QStringLiteral(".\nЧтобы записать ваши значения вместо значений другой "
+                                     "программы, сохраните запись ещё раз; чтобы оставить значения "
+                                     "другой программы, откажитесь от правки.");
+    return text + QStringLiteral(".\nНажмите «%1» ещё раз, чтобы записать ваши значения вместо "
+                                 "значений другой программы, или «Отмена», чтобы оставить "
+                                 "значения другой программы.")
+                      .arg(saveButton);
+}

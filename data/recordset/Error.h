@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <exception>
+#include <vector>
 
 // The one family of failures of the program. Every layer throws an Error (or a
 // subclass) whose message a shop user can read; the application's default
@@ -30,4 +31,31 @@ public:
 
 private:
     int code_;
+};
+
+// One column of a refused optimistic post: another program stored a value
+// other than the one this cursor had read.
+struct ColumnConflict
+{
+    QString label;  // as the user knows the column
+    QString stored; // what the other program stored, as the user would read it
+    QString typed;  // what this user is storing
+};
+
+// A post refused because another program changed the row meanwhile. The
+// cursor keeps the user's input and now holds the other program's values,
+// so posting again stores the input over them.
+class ConflictError : public Error
+{
+public:
+    explicit ConflictError(std::vector<ColumnConflict> conflicts);
+
+    const std::vector<ColumnConflict> &conflicts() const { return conflicts_; }
+    // The explanation, naming the button that stores the input; without
+    // one, in words that fit any window.
+    static QString describe(const std::vector<ColumnConflict> &conflicts,
+                            const QString &saveButton);
+
+private:
+    std::vector<ColumnConflict> conflicts_;
 };

@@ -132,6 +132,13 @@ void Field::setAsCurrency(qint64 value)
     }
     if (value > Currency::Limit || value < -Currency::Limit)
         throw Error(QStringLiteral("Сумма не помещается в поле «%1»").arg(name_));
+    if (!Currency::fitsStore(value))
+        throw Error(
+            QStringLiteral("Сумму %1 нельзя сохранить точно: в поле «%2» сумма с копейками "
+                           "может иметь не больше %3 значащих цифр. Уменьшите число "
+                           "знаков после запятой.")
+                .arg(Currency::format(value, Currency::systemDecimalSeparator()), DisplayLabel())
+                .arg(Currency::StoredDigits));
     Cursor::Pending pending;
     pending.null = false;
     pending.number = value;

@@ -14,6 +14,9 @@ class Field
 {
 public:
     const QString &FieldName() const { return name_; }
+    // The column as the user knows it, for messages; the name until set.
+    const QString &DisplayLabel() const { return label_.isEmpty() ? name_ : label_; }
+    void setDisplayLabel(const QString &label) { label_ = label; }
     FieldType DataType() const { return type_; }
     // Characters of a text or lookup field (0: no limit); 0 for other types.
     int Size() const { return size_; }
@@ -49,6 +52,7 @@ private:
     Cursor *cursor_;
     int index_;
     QString name_;
+    QString label_;
     FieldType type_;
     int size_;
     bool lookup_;

@@ -87,6 +87,25 @@ void RowStore::setText(int row, int column, const QString &value)
     setText(row, column, std::string_view(bytes.constData(), size_t(bytes.size())));
 }
 
+bool RowStore::sameValue(int row, int column, const RowStore &other, int otherRow) const
+{
+    if (isNull(row, column) || other.isNull(otherRow, column))
+        return isNull(row, column) == other.isNull(otherRow, column);
+    if (columns_[size_t(column)].type == FieldType::Text)
+        return utf8(row, column) == other.utf8(otherRow, column);
+    return integer(row, column) == other.integer(otherRow, column);
+}
+
+void RowStore::copyValue(int row, int column, const RowStore &from, int fromRow)
+{
+    if (from.isNull(fromRow, column))
+        setNull(row, column);
+    else if (columns_[size_t(column)].type == FieldType::Text)
+        setText(row, column, from.utf8(fromRow, column));
+    else
+        setInteger(row, column, from.integer(fromRow, column));
+}
+
 int RowStore::rowOfKey(qint64 key) const
 {
     if (keyColumn_ < 0)

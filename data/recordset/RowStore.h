@@ -32,6 +32,10 @@ public:
     void setText(int row, int column, std::string_view utf8);
     void setText(int row, int column, const QString &value);
 
+    // Value by value between two stores of the same table.
+    bool sameValue(int row, int column, const RowStore &other, int otherRow) const;
+    void copyValue(int row, int column, const RowStore &from, int fromRow);
+
     void setDeleted(int row) { deleted_[size_t(row)] = true; }
     bool isDeleted(int row) const { return deleted_[size_t(row)]; }
 

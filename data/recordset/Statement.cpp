@@ -1,6 +1,7 @@
 #include "Statement.h"
 
 #include "Connection.h"
+#include "Currency.h"
 #include "Error.h"
 
 #include <sqlite3.h>
@@ -39,6 +40,19 @@ void Statement::bindNull(int index)
 void Statement::bindInteger(int index, qint64 value)
 {
     check(sqlite3_bind_int64(stmt_, index, value));
+}
+
+void Statement::bindReal(int index, double value)
+{
+    check(sqlite3_bind_double(stmt_, index, value));
+}
+
+void Statement::bindCurrency(int index, qint64 value)
+{
+    if (Currency::isWhole(value))
+        bindInteger(index, value / Currency::Scale);
+    else
+        bindReal(index, Currency::toReal(value));
 }
 
 void Statement::bindText(int index, const QString &value)
@@ -122,6 +136,27 @@ QByteArray Statement::blob(int column) const
     const void *data = sqlite3_column_blob(stmt_, column);
     const int size = sqlite3_column_bytes(stmt_, column);
     return data ? QByteArray(static_cast<const char *>(data), size) : QByteArray();
+}
+
+qint64 Statement::bytes(int column) const
+{
+    return sqlite3_column_bytes(stmt_, column);
+}
+
+std::optional<qint64> Statement::currency(int column) const
+{
+    switch (type(column)) {
+    case Type::Integer:
+        return Currency::fromUnits(integer(column));
+    case Type::Real:
+        return Currency::fromReal(real(column));
+    case Type::Text:
+        return Currency::fromText(text(column));
+    case Type::Null:
+    case Type::Blob:
+        break;
+    }
+    return std::nullopt;
 }
 
 int Statement::changes() const

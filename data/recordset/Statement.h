@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 class Connection;
 struct sqlite3_stmt;
@@ -18,6 +19,9 @@ public:
 
     void bindNull(int index);
     void bindInteger(int index, qint64 value);
+    void bindReal(int index, double value);
+    // An amount in ten-thousandths, as the column holds it: in roubles.
+    void bindCurrency(int index, qint64 value);
     void bindText(int index, const QString &value);
     void bindBlob(int index, const QByteArray &value);
 
@@ -34,6 +38,11 @@ public:
     // The UTF-8 bytes of a text value, valid until the next step.
     const char *utf8(int column, int *length) const;
     QByteArray blob(int column) const;
+    // The size in bytes of a text or blob value.
+    qint64 bytes(int column) const;
+    // An amount in roubles, whatever its storage class, in ten-thousandths;
+    // none when the value is NULL or no number.
+    std::optional<qint64> currency(int column) const;
 
     // Rows changed by the last INSERT, UPDATE or DELETE of the connection.
     int changes() const;

@@ -3,6 +3,7 @@
 // does one thing on command.
 //
 //   delete KEY              deletes one goods row
+//   set KEY COLUMN TEXT     stores TEXT in one column of one goods row
 //   posts KEY COUNT         COUNT posts, 5 ms apart, setting counts to 1..COUNT
 //   lock [MS]               holds an exclusive lock until MS pass or stdin closes
 //   churn BASE              posts for ever (until killed), see below
@@ -108,6 +109,10 @@ int main(int argc, char **argv)
         locate(goods, args.value(1).toLongLong());
         if (command == QLatin1String("delete")) {
             goods.Delete();
+        } else if (command == QLatin1String("set")) {
+            goods.Edit();
+            goods.FieldByName(args.value(2)).setAsString(args.value(3));
+            goods.Post();
         } else if (command == QLatin1String("posts")) {
             const int count = args.value(2).toInt();
             for (int i = 1; i <= count; ++i) {

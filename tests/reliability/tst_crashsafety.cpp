@@ -1,6 +1,7 @@
 #include "ChurnSchedule.h"
 #include "Peer.h"
 #include "TestCatalogue.h"
+#include "recordset/Currency.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -39,7 +40,8 @@ qint64 generationOf(sqlite3_stmt *row)
             ChurnSchedule::models(g) &&
         sqlite3_column_int64(row, 3) == ChurnSchedule::counts(g) &&
         sqlite3_column_int64(row, 4) == ChurnSchedule::numSklad(g) &&
-        sqlite3_column_int64(row, 5) == ChurnSchedule::price(g) && photo == ChurnSchedule::photo(g);
+        Currency::fromReal(sqlite3_column_double(row, 5)) == ChurnSchedule::price(g) &&
+        photo == ChurnSchedule::photo(g);
     return whole ? g : -1;
 }
 

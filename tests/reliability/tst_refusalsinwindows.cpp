@@ -27,6 +27,8 @@ private slots:
 
     void editorOkAfterAnotherProgramDeletedTheRow();
     void editorOkUnderAnotherProgramsLock();
+    void editorOkAfterAnotherProgramChangedTheRow_data();
+    void editorOkAfterAnotherProgramChangedTheRow();
     void readOnlyCatalogue_data();
     void readOnlyCatalogue();
 
@@ -131,6 +133,65 @@ void TestRefusalsInWindows::editorOkUnderAnotherProgramsLock()
     });
     QCOMPARE(answers.boxes().size(), 1);
     QCOMPARE(models(), QStringLiteral("1:2107 2:Corolla 3:X5"));
+}
+
+void TestRefusalsInWindows::editorOkAfterAnotherProgramChangedTheRow_data()
+{
+    QTest::addColumn<QString>("column"); // what the other program changes
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("second"); // after the refusal: "ОК" or "Отмена"; empty: none
+    QTest::addColumn<QString>("models"); // stored at the end
+    QTest::newRow("the same column, OK again stores ours") << "models"
+                                                           << "Yaris"
+                                                           << "ОК"
+                                                           << "1:2107 2:Corolla 3:X5";
+    QTest::newRow("the same column, Cancel keeps theirs") << "models"
+                                                          << "Yaris"
+                                                          << "Отмена"
+                                                          << "1:2107 2:Yaris 3:X5";
+    QTest::newRow("another column: both kept, no question") << "counts"
+                                                            << "7"
+                                                            << ""
+                                                            << "1:2107 2:Corolla 3:X5";
+}
+
+void TestRefusalsInWindows::editorOkAfterAnotherProgramChangedTheRow()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, value);
+    QFETCH(QString, second);
+    QFETCH(QString, models);
+    ModalAnswers answers;
+    editModel(answers, [&] {
+        QCOMPARE(Peer::run({QStringLiteral("set"), QStringLiteral("2"), column, value}),
+                 QStringLiteral("ok"));
+        if (!second.isEmpty())
+            answers.press(QMessageBox::Ok);
+        QTest::mouseClick(frmTovarEdit->BitBtn1, Qt::LeftButton);
+        if (second.isEmpty()) {
+            QVERIFY(!frmTovarEdit->isVisible());
+            return;
+        }
+        QCOMPARE(answers.boxes().size(), 1);
+        const QString text = answers.boxes()[0].text;
+        QCOMPARE(answers.boxes()[0].icon, QMessageBox::Critical);
+        QVERIFY2(text.contains(QStringLiteral("«Модель»: другая программа сохранила «Yaris», вы "
+                                              "ввели «Corolla»")),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Нажмите «ОК» ещё раз")), qPrintable(text));
+        QVERIFY(frmTovarEdit->isVisible());
+        QCOMPARE(frmTovarEdit->editModel->text(), QStringLiteral("Corolla"));
+        QCOMPARE(DMAuto->tblAuto.State(), CursorState::Edit);
+        QTest::mouseClick(second == QStringLiteral("ОК") ? frmTovarEdit->BitBtn1
+                                                         : frmTovarEdit->BitBtn2,
+                          Qt::LeftButton);
+        QVERIFY(!frmTovarEdit->isVisible());
+    });
+    QCOMPARE(answers.boxes().size(), second.isEmpty() ? 0 : 1);
+    QCOMPARE(this->models(), models);
+    // The window shows the row as stored, the other program's change included.
+    QCOMPARE(DMAuto->tblAutomodels.AsString(), models.section(' ', 1, 1).section(':', 1));
+    QCOMPARE(DMAuto->tblAutocounts.AsInteger(), column == QLatin1String("counts") ? 7 : 8);
 }
 
 void TestRefusalsInWindows::readOnlyCatalogue_data()

@@ -43,6 +43,8 @@ QVariant TestCatalogue::query(const char *sql, const QVariantList &parameters)
         } else if (p.typeId() == QMetaType::QByteArray) {
             const QByteArray bytes = p.toByteArray();
             sqlite3_bind_blob(stmt, i + 1, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        } else if (p.typeId() == QMetaType::Double) {
+            sqlite3_bind_double(stmt, i + 1, p.toDouble());
         } else if (p.typeId() == QMetaType::QString) {
             const QByteArray text = p.toString().toUtf8();
             sqlite3_bind_text(stmt, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
@@ -108,10 +110,18 @@ qint64 TestCatalogue::addGoods(const Goods &g)
     const auto value = [](const auto &optional) {
         return optional ? QVariant::fromValue(*optional) : QVariant();
     };
+    // Written as any program writes an amount: whole roubles as an integer.
+    const auto price = [](const std::optional<qint64> &tenThousandths) {
+        if (!tenThousandths)
+            return QVariant();
+        if (*tenThousandths % 10000 == 0)
+            return QVariant(*tenThousandths / 10000);
+        return QVariant(double(*tenThousandths) / 10000.0);
+    };
     query("INSERT INTO tovars (codeTov, numSklad, cat_id, tovName, models, counts, price, "
           "auto_type, country_id, screenshots) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
           {value(g.codeTov), value(g.numSklad), value(g.catId), value(g.tovName), value(g.models),
-           value(g.counts), value(g.price), value(g.autoType), value(g.countryId),
+           value(g.counts), price(g.price), value(g.autoType), value(g.countryId),
            value(g.screenshots)});
     return sqlite3_last_insert_rowid(db_);
 }

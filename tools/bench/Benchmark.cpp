@@ -38,7 +38,7 @@ constexpr const char *kSelectAllSql =
 constexpr const char *kWorkedExampleSql =
     "SELECT auto_id, codeTov, numSklad, cat_id, tovName, models, counts, price, auto_type, "
     "country_id, length(screenshots) FROM tovars WHERE cat_id = 3 AND auto_type = 12 AND "
-    "country_id = 2 AND tovName LIKE 'Фильтр%' AND price >= 1000000 AND numSklad = 1 AND "
+    "country_id = 2 AND tovName LIKE 'Фильтр%' AND price >= 100 AND numSklad = 1 AND "
     "counts <= 10 AND models LIKE '%2107%'";
 constexpr const char *kNamePrefixSql =
     "SELECT auto_id, codeTov, numSklad, cat_id, tovName, models, counts, price, auto_type, "

@@ -24,8 +24,19 @@ constexpr const char *kInsertGoodsSql =
     "INSERT INTO tovars (codeTov, numSklad, cat_id, tovName, models, counts, price, auto_type, "
     "country_id, screenshots) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
 
-// The price column counts ten-thousandths of a rouble.
+// Prices are held in ten-thousandths of a rouble, as the program holds them.
 constexpr qint64 kTenThousandthsPerKopeck = 100;
+
+// Keys that goods rows use but no reference row has must stay unmatched: the
+// counters are moved past them, so a reference added later gets a new key.
+constexpr const char *kAdvanceCountersSql[] = {
+    "UPDATE sqlite_sequence SET seq = max(seq, (SELECT coalesce(max(cat_id), 0) FROM tovars)) "
+    "WHERE name = 'category'",
+    "UPDATE sqlite_sequence SET seq = max(seq, (SELECT coalesce(max(auto_type), 0) FROM tovars)) "
+    "WHERE name = 'autotype'",
+    "UPDATE sqlite_sequence SET seq = max(seq, (SELECT coalesce(max(country_id), 0) FROM "
+    "tovars)) WHERE name = 'country'",
+};
 
 struct GoodsRow
 {
@@ -53,7 +64,7 @@ void insertGoods(Statement &insert, const GoodsRow &row)
     else
         insert.bindNull(6);
     if (row.price)
-        insert.bindInteger(7, *row.price);
+        insert.bindCurrency(7, *row.price);
     else
         insert.bindNull(7);
     insert.bindInteger(8, row.autoType);
@@ -100,6 +111,8 @@ template <typename Fill> void createFilled(const QString &path, Fill fill)
         connection.open();
         Transaction transaction(connection);
         fill(connection);
+        for (const char *sql : kAdvanceCountersSql)
+            Statement(connection, sql).step();
         transaction.commit();
     } catch (...) {
         QFile::remove(path);

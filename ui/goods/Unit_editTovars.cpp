@@ -1,6 +1,7 @@
 #include "Unit_editTovars.h"
 
 #include "UnitDM.h"
+#include "recordset/Error.h"
 #include "ui/common/Guarded.h"
 #include "ui/common/MessageBoxes.h"
 #include "ui/main/Unit_tr.h"
@@ -193,7 +194,12 @@ void TfrmTovarEdit::BitBtn1Click()
                                   QStringLiteral("Ошибка"));
         return;
     }
-    DMAuto->tblAuto.Post(); // a refusal keeps the editor open with everything typed
+    try {
+        DMAuto->tblAuto.Post(); // a refusal keeps the editor open with everything typed
+    } catch (const ConflictError &conflict) {
+        // Told in the error box like any refusal, with this editor's buttons.
+        throw Error(ConflictError::describe(conflict.conflicts(), BitBtn1->text()));
+    }
     close();
 }
 

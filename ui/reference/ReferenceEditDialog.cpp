@@ -1,6 +1,7 @@
 #include "ReferenceEditDialog.h"
 
 #include "recordset/Cursor.h"
+#include "recordset/Error.h"
 #include "ui/common/Guarded.h"
 #include "ui/common/MessageBoxes.h"
 #include "ui/widgets/DBEdit.h"
@@ -44,6 +45,14 @@ void ReferenceEditDialog::BitBtn1Click()
     if (cursor_.Modified()) {
         try {
             cursor_.Post();
+        } catch (const ConflictError &conflict) {
+            // Another program renamed the row meanwhile. Unlike a refused
+            // name, the typed one is kept: the user chooses whose name stays.
+            MessageBoxes::information(this,
+                                      ConflictError::describe(conflict.conflicts(), texts_.ok),
+                                      QStringLiteral("Ошибка записи"));
+            edit->setFocus();
+            return;
         } catch (const std::exception &) {
             // Whatever the store's reason, the user is told the names must
             // differ, the field is emptied and the dialog stays open.

@@ -2,6 +2,7 @@
 #include "ErrorOf.h"
 #include "TestCatalogue.h"
 #include "recordset/Connection.h"
+#include "recordset/Currency.h"
 #include "recordset/Cursor.h"
 #include "recordset/Error.h"
 
@@ -14,7 +15,15 @@ namespace {
 // goods cursor over it.
 struct Program
 {
-    Program() { goods.open(); }
+    Program()
+    {
+        goods.open();
+        for (const auto &[name, label] : {std::pair{"counts", "Количество"},
+                                          {"price", "Цена"},
+                                          {"tovName", "Наименование"},
+                                          {"screenshots", "Фото"}})
+            field(name).setDisplayLabel(QString::fromUtf8(label));
+    }
     Field &field(const char *name) { return goods.FieldByName(QLatin1String(name)); }
 
     Connection connection{QStringLiteral("db.mdb")};
@@ -38,6 +47,11 @@ private slots:
     void writeSeenByFreshSnapshot();
     void editOfRowDeletedElsewhere();
     void lockedFileMakesPostWaitThenFail();
+    void sameColumnChangedByBoth_data();
+    void sameColumnChangedByBoth();
+    void differentColumnsOfOneRowAreBothKept();
+    void photoReplacedByBoth_data();
+    void photoReplacedByBoth();
 };
 
 void TestConcurrency::writeSeenByFreshSnapshot()
@@ -120,6 +134,159 @@ void TestConcurrency::lockedFileMakesPostWaitThenFail()
     QCOMPARE(a.goods.State(), CursorState::Browse);
     QCOMPARE(catalogue.count("tovars"), 2);
     QCOMPARE(catalogue.query("SELECT tovName FROM tovars WHERE auto_id = 2").toString(), "Ждёт");
+}
+
+void TestConcurrency::sameColumnChangedByBoth_data()
+{
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("theirs"); // through their cursor
+    QTest::addColumn<QString>("ours");
+    QTest::addColumn<QString>("told"); // the line about the column; '#': the decimal separator
+    QTest::addColumn<bool>("again");   // post again, or cancel
+    QTest::newRow("quantity, ours stored")
+        << "counts"
+        << "9"
+        << "12"
+        << "«Количество»: другая программа сохранила 9, вы ввели 12" << true;
+    QTest::newRow("quantity, theirs kept")
+        << "counts"
+        << "9"
+        << "12"
+        << "«Количество»: другая программа сохранила 9, вы ввели 12" << false;
+    QTest::newRow("price") << "price"
+                           << "300"
+                           << "350.5"
+                           << "«Цена»: другая программа сохранила 300#00, вы ввели 350#50" << true;
+    QTest::newRow("name, ours cleared")
+        << "tovName"
+        << "Их"
+        << ""
+        << "«Наименование»: другая программа сохранила «Их», вы ввели пустое значение" << true;
+    QTest::newRow("both stored the same: nothing to tell") << "counts"
+                                                           << "12"
+                                                           << "12"
+                                                           << "" << true;
+}
+
+void TestConcurrency::sameColumnChangedByBoth()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, theirs);
+    QFETCH(QString, ours);
+    QFETCH(QString, told);
+    QFETCH(bool, again);
+    told.replace('#', Currency::systemDecimalSeparator());
+    TestCatalogue catalogue;
+    TestCatalogue::Goods g;
+    g.tovName = QStringLiteral("Было");
+    g.counts = 10;
+    g.price = 100 * Currency::Scale;
+    catalogue.addGoods(g);
+    Program a, b;
+    // What a fresh program shows, and what a typed text shows as.
+    const auto stored = [&] { return Program().field(column.toUtf8().constData()).AsString(); };
+    const auto shown = [&](const QString &typed) {
+        if (column != "price")
+            return typed;
+        return Currency::format(*Currency::parse(typed, ','), Currency::systemDecimalSeparator());
+    };
+    theirs = shown(theirs);
+
+    b.goods.Edit();
+    b.field(column.toUtf8().constData()).setAsString(theirs);
+    ours = shown(ours);
+    b.goods.Post();
+    a.goods.Edit();
+    a.field(column.toUtf8().constData()).setAsString(ours);
+    const QString message = errorOf([&] { a.goods.Post(); });
+    if (told.isEmpty()) {
+        QCOMPARE(message, QString());
+        QCOMPARE(stored(), ours);
+        return;
+    }
+    QVERIFY2(message.contains(told), qPrintable(message));
+    QVERIFY2(message.contains("сохраните запись ещё раз") && message.contains("откажитесь"),
+             qPrintable(message));
+    QCOMPARE(a.goods.State(), CursorState::Edit);
+    QCOMPARE(a.field(column.toUtf8().constData()).AsString(), ours); // the input is kept
+    QCOMPARE(stored(), theirs);
+    if (again) {
+        a.goods.Post(); // their value is now the one read
+        QCOMPARE(stored(), ours);
+    } else {
+        a.goods.Cancel();
+        QCOMPARE(a.field(column.toUtf8().constData()).AsString(), theirs);
+        QCOMPARE(stored(), theirs);
+    }
+}
+
+void TestConcurrency::differentColumnsOfOneRowAreBothKept()
+{
+    TestCatalogue catalogue;
+    TestCatalogue::Goods g;
+    g.tovName = QStringLiteral("Фильтр");
+    g.counts = 10;
+    g.price = 100 * Currency::Scale;
+    catalogue.addGoods(g);
+    Program a, b;
+
+    b.goods.Edit();
+    b.field("counts").setAsInteger(9);
+    b.field("tovName").setAsString("Фильтр масляный");
+    b.goods.Post();
+    a.goods.Edit();
+    a.field("price").setAsString("120");
+    a.goods.Post();
+
+    QCOMPARE(
+        catalogue.query("SELECT counts || ' ' || tovName || ' ' || price FROM tovars").toString(),
+        "9 Фильтр масляный 120");
+    // A shows the row as stored, not its stale snapshot of the other columns.
+    QCOMPARE(a.field("counts").AsInteger(), 9);
+    QCOMPARE(a.field("tovName").AsString(), "Фильтр масляный");
+}
+
+void TestConcurrency::photoReplacedByBoth_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("theirs");
+    QTest::addColumn<bool>("refused");
+    const QByteArray photo(5000, 'a');
+    QTest::newRow("theirs of the same size") << photo << QByteArray(5000, 'b') << true;
+    QTest::newRow("theirs larger") << photo << QByteArray(7000, 'b') << true;
+    QTest::newRow("theirs removed") << photo << QByteArray() << true;
+    QTest::newRow("theirs added to none") << QByteArray() << photo << true;
+    QTest::newRow("theirs the same bytes again") << photo << photo << false;
+}
+
+void TestConcurrency::photoReplacedByBoth()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, theirs);
+    QFETCH(bool, refused);
+    TestCatalogue catalogue;
+    TestCatalogue::Goods g;
+    g.tovName = QStringLiteral("Диск");
+    if (!before.isNull())
+        g.screenshots = before;
+    catalogue.addGoods(g);
+    Program a, b;
+    QCOMPARE(a.field("screenshots").AsBytes(), before); // shown, as a photo box does
+
+    b.goods.Edit();
+    b.field("screenshots").setAsBytes(theirs);
+    b.goods.Post();
+    const QByteArray ours(5000, 'c');
+    a.goods.Edit();
+    a.field("screenshots").setAsBytes(ours);
+    const QString message = errorOf([&] { a.goods.Post(); });
+    QCOMPARE(catalogue.query("SELECT screenshots FROM tovars").toByteArray(),
+             refused ? theirs : ours);
+    if (!refused)
+        return;
+    QVERIFY2(message.contains("«Фото»") && message.contains("5000 байт"), qPrintable(message));
+    a.goods.Post();
+    QCOMPARE(catalogue.query("SELECT screenshots FROM tovars").toByteArray(), ours);
 }
 
 QTEST_GUILESS_MAIN(TestConcurrency)

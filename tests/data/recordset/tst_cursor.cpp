@@ -131,7 +131,10 @@ private slots:
     void integerWrites();
     void otherWrites();
     void blobSize();
+    void pricesWrittenByAnotherProgram_data();
     void pricesWrittenByAnotherProgram();
+    void pricesStoredAsAmounts_data();
+    void pricesStoredAsAmounts();
     void clearStoresNull();
     void failedWriteLeavesNothing_data();
     void failedWriteLeavesNothing();
@@ -677,7 +680,7 @@ void TestCursor::otherWrites()
 
     QCOMPARE(f.stored("codeTov", 1).toString(), QString(20, QLatin1Char('x')));
     QCOMPARE(f.stored("tovName", 1).toString(), QString(100, QChar(0x42F)));
-    QCOMPARE(f.stored("price", 1).toLongLong(), 125000);
+    QCOMPARE(f.stored("price", 1), QVariant(12.5));
     QCOMPARE(f.stored("numSklad", 1).toInt(), -4);
     QCOMPARE(f.stored("auto_id", 1).toInt(), 1);
     const QChar separator = Currency::systemDecimalSeparator();
@@ -690,23 +693,115 @@ void TestCursor::otherWrites()
     QVERIFY(!f.stored("price", 1).isValid());
 }
 
+void TestCursor::pricesWrittenByAnotherProgram_data()
+{
+    QTest::addColumn<QString>("value"); // as another program writes it in SQL
+    QTest::addColumn<QString>("shown"); // '#' for the decimal separator; empty: no price
+    QTest::newRow("integer") << "350"
+                             << "350#00";
+    QTest::newRow("whole real") << "350.0"
+                                << "350#00";
+    QTest::newRow("numeric text") << "'350'"
+                                  << "350#00";
+    QTest::newRow("real with kopecks") << "289.5"
+                                       << "289#50";
+    QTest::newRow("a ten-thousandth") << "0.0001"
+                                      << "0#0001";
+    QTest::newRow("negative") << "-12.3456"
+                              << "-12#3456";
+    QTest::newRow("half a ten-thousandth rounds up") << "0.00005"
+                                                     << "0#0001";
+    QTest::newRow("more decimals, rounded") << "1.23456"
+                                            << "1#2346";
+    QTest::newRow("text with a comma") << "'99,99'"
+                                       << "99#99";
+    QTest::newRow("text with more decimals") << "'1,23455'"
+                                             << "1#2346";
+    QTest::newRow("text with an exponent") << "'1.5e3 '"
+                                           << "1500#00";
+    QTest::newRow("large integer") << "922337203685477"
+                                   << "922337203685477#00";
+    QTest::newRow("integer out of range") << "922337203685478"
+                                          << "";
+    QTest::newRow("words") << "'дорого'"
+                           << "";
+    QTest::newRow("bytes") << "x'3335'"
+                           << "";
+}
+
 void TestCursor::pricesWrittenByAnotherProgram()
 {
+    QFETCH(QString, value);
+    QFETCH(QString, shown);
     Fixture f(0);
-    // Another tool writes whole units, as a real number or as text.
-    f.catalogue.query("INSERT INTO tovars (price) VALUES (150.5)");
-    f.catalogue.query("INSERT INTO tovars (price) VALUES ('99,99')");
-    f.catalogue.query("INSERT INTO tovars (price) VALUES ('дорого')");
-    f.catalogue.query("INSERT INTO tovars (price) VALUES (1234500)"); // ours: ten-thousandths
+    const QByteArray sql = "INSERT INTO tovars (price) VALUES (" + value.toUtf8() + ")";
+    f.catalogue.query(sql.constData());
     f.goods->close();
     f.goods->open();
-    QCOMPARE(f.field("price").AsCurrency(), 1505000);
-    f.goods->Next();
-    QCOMPARE(f.field("price").AsCurrency(), 999900);
-    f.goods->Next();
-    QVERIFY(f.field("price").IsNull());
-    f.goods->Next();
-    QCOMPARE(f.field("price").AsCurrency(), 1234500);
+    QCOMPARE(f.field("price").IsNull(), shown.isEmpty());
+    QCOMPARE(f.field("price").DisplayText(),
+             QString(shown).replace('#', Currency::systemDecimalSeparator()));
+    // The filter compares the amount exactly, as read.
+    if (!shown.isEmpty()) {
+        f.goods->setFilter("price='" + QString(shown).replace('#', '.') + "'");
+        f.goods->setFiltered(true);
+        QCOMPARE(f.goods->RecordCount(), 1);
+    }
+}
+
+void TestCursor::pricesStoredAsAmounts_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("type"); // what SQLite reports
+    QTest::addColumn<QString>("text"); // what the sqlite3 shell prints
+    QTest::newRow("whole") << "350"
+                           << "integer"
+                           << "350";
+    QTest::newRow("with kopecks") << "289,5"
+                                  << "real"
+                                  << "289.5";
+    QTest::newRow("a ten-thousandth") << "0,0001"
+                                      << "real"
+                                      << "0.0001";
+    QTest::newRow("negative") << "-12,3456"
+                              << "real"
+                              << "-12.3456";
+    QTest::newRow("fifteen digits") << "12345678901,2345"
+                                    << "real"
+                                    << "12345678901.2345";
+    QTest::newRow("whole and large") << "922337203685477"
+                                     << "integer"
+                                     << "922337203685477";
+    QTest::newRow("sixteen digits, refused") << "123456789012,3456"
+                                             << ""
+                                             << "";
+    QTest::newRow("sixteen digits with kopecks, refused") << "99999999999999,99"
+                                                          << ""
+                                                          << "";
+}
+
+void TestCursor::pricesStoredAsAmounts()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, type);
+    QFETCH(QString, text);
+    Fixture f(1);
+    f.goods->Edit();
+    const QString refusal = errorOf([&] { f.field("price").setAsString(typed); });
+    if (type.isEmpty()) {
+        // Refused at input: a double would not give it back exactly.
+        QVERIFY2(refusal.contains("15"), qPrintable(refusal));
+        f.goods->Post();
+        QCOMPARE(f.stored("price", 1), QVariant(qint64(100)));
+        return;
+    }
+    QCOMPARE(refusal, QString());
+    f.goods->Post();
+    QCOMPARE(f.stored("typeof(price)", 1).toString(), type);
+    QCOMPARE(f.stored("CAST(price AS TEXT)", 1).toString(), text);
+    f.goods->close();
+    f.goods->open();
+    QCOMPARE(f.field("price").AsCurrency(), *Currency::parse(typed, ','));
 }
 
 void TestCursor::blobSize()

@@ -19,6 +19,7 @@
 #include "ui/widgets/PressToolButton.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QPushButton>
 
 namespace {
@@ -93,6 +94,8 @@ private slots:
     void duplicateNameKeepsTheDialogOpen();
     void editing_data();
     void editing();
+    void renamedByAnotherProgramMeanwhile_data();
+    void renamedByAnotherProgramMeanwhile();
     void deleting_data();
     void deleting();
     void categoryShortcuts();
@@ -285,6 +288,61 @@ void TestReferenceLists::editing()
         auto *grid = (*t.list)->findChild<DBGrid *>();
         QCOMPARE(grid->model()->index(grid->currentIndex().row(), 1).data().toString(), stored);
     });
+    QCOMPARE(storedName(t, 2), stored);
+}
+
+void TestReferenceLists::renamedByAnotherProgramMeanwhile_data()
+{
+    QTest::addColumn<QString>("which");
+    QTest::addColumn<bool>("again"); // OK a second time, or Cancel
+    QTest::addColumn<QString>("stored");
+    for (const char *which : {"categories", "makes", "countries"}) {
+        QTest::addRow("%s: OK again stores ours", which) << which << true << "Бета-наша";
+        QTest::addRow("%s: Cancel keeps theirs", which) << which << false << "Бета-их";
+    }
+}
+
+void TestReferenceLists::renamedByAnotherProgramMeanwhile()
+{
+    QFETCH(QString, which);
+    QFETCH(bool, again);
+    QFETCH(QString, stored);
+    const Table t = table(which);
+    const QByteArray rename = QStringLiteral("UPDATE %1 SET %2 = 'Бета-их' WHERE rowid = 2")
+                                  .arg(t.sqlTable, t.nameColumn)
+                                  .toUtf8();
+    ModalAnswers answers;
+    withList(t, answers, [&] {
+        answers.handle([&](QWidget *) {
+            ReferenceEditDialog *dialog = *t.dialog;
+            dialog->edit->selectAll();
+            typeText(dialog->edit, QStringLiteral("Бета-наша"));
+            catalogue_->query(rename.constData());
+            answers.press(QMessageBox::Ok);
+            QTest::keyClick(dialog->edit, Qt::Key_Return);
+
+            const ModalAnswers::Box box = answers.boxes().value(0);
+            QCOMPARE(box.caption, QStringLiteral("Ошибка записи"));
+            QCOMPARE(box.owner, dialog);
+            for (const QString &part :
+                 {dialog->Label1->text().remove(':'), QStringLiteral("«Бета-их»"),
+                  QStringLiteral("«Бета-наша»"), dialog->BitBtn1->text(), QStringLiteral("Отмена")})
+                QVERIFY2(box.text.contains(part), qPrintable(box.text + " / " + part));
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(dialog->edit->text(), QStringLiteral("Бета-наша"));
+            QCOMPARE(dialog->focusWidget(), dialog->edit);
+            QCOMPARE(storedName(t, 2), QStringLiteral("Бета-их"));
+            if (again)
+                QTest::keyClick(dialog->edit, Qt::Key_Return);
+            else
+                QTest::mouseClick(dialog->BitBtn2, Qt::LeftButton);
+            QVERIFY(!dialog->isVisible());
+        });
+        QTest::mouseClick(t.buttons()[1], Qt::LeftButton);
+        auto *grid = (*t.list)->findChild<DBGrid *>();
+        QCOMPARE(grid->model()->index(grid->currentIndex().row(), 1).data().toString(), stored);
+    });
+    QCOMPARE(answers.boxes().size(), 1);
     QCOMPARE(storedName(t, 2), stored);
 }
 
