@@ -1,4 +1,6 @@
 #include "UnitDM.h"
+#include "recordset/Connection.h"
+#include "recordset/Statement.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,6 +66,8 @@ private slots:
     void badArgumentsShowUsage_data();
     void badArgumentsShowUsage();
     void missingFolderIsReported();
+    void upgradesACatalogueOfTheEarlierFormat_data();
+    void upgradesACatalogueOfTheEarlierFormat();
 };
 
 void TestNewDb::makesCataloguesTheProgramOpens_data()
@@ -142,6 +146,55 @@ void TestNewDb::missingFolderIsReported()
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains(QStringLiteral("не существует")), qPrintable(run.err));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("no"))));
+}
+
+void TestNewDb::upgradesACatalogueOfTheEarlierFormat_data()
+{
+    QTest::addColumn<bool>("unmarked");   // as the earlier version left its files
+    QTest::addColumn<QString>("prices");  // as it, or the present one, wrote them
+    QTest::addColumn<QString>("refusal"); // empty: upgraded
+    QTest::newRow("earlier format") << true << "2895000, 3500000, NULL, -15000"
+                                    << "";
+    QTest::newRow("already upgraded") << false << "289.5, 350, NULL, -1.5"
+                                      << "уже в нынешнем";
+    QTest::newRow("unmarked, with amounts") << true << "289.5, 350, NULL, -1.5"
+                                            << "не прежней версией";
+}
+
+void TestNewDb::upgradesACatalogueOfTheEarlierFormat()
+{
+    QFETCH(bool, unmarked);
+    QFETCH(QString, prices);
+    QFETCH(QString, refusal);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("db.mdb"));
+    QCOMPARE(newdb({path}).exitCode, 0);
+    {
+        Connection connection(path);
+        connection.open();
+        if (unmarked) {
+            Statement(connection, "PRAGMA application_id = 0").step();
+            Statement(connection, "PRAGMA user_version = 0").step();
+        }
+        for (const QString &price : prices.split(QStringLiteral(", ")))
+            Statement(connection, "INSERT INTO tovars (price) VALUES (" + price.toUtf8() + ")")
+                .step();
+    }
+
+    const Run run = newdb({QStringLiteral("--upgrade"), path});
+    QCOMPARE(run.exitCode, refusal.isEmpty() ? 0 : 1);
+    QVERIFY2(run.err.contains(refusal), qPrintable(run.err));
+    // Upgraded, or refused and untouched: the file holds the amounts themselves.
+    Connection connection(path);
+    connection.open();
+    Statement stored(connection, "SELECT group_concat(quote(price), ', ') FROM tovars");
+    QVERIFY(stored.step());
+    QCOMPARE(stored.text(0), QStringLiteral("289.5, 350, NULL, -1.5"));
+    Statement version(connection, "PRAGMA user_version");
+    QVERIFY(version.step());
+    QCOMPARE(version.integer(0), unmarked && !refusal.isEmpty() ? 0 : 2);
+    QStringList failures;
+    QCOMPARE(openAsProgram(dir.path(), &failures), 4);
 }
 
 QTEST_MAIN(TestNewDb)

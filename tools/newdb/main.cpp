@@ -1,8 +1,10 @@
-// autoparts-newdb: makes a new catalogue file, empty or with demo data. The
+// autoparts-newdb: makes a new catalogue file, empty or with demo data, or
+// brings one made by an earlier version up to the present format. The
 // program itself never creates its database.
 
 #include "CatalogueGenerator.h"
 #include "CatalogueSchema.h"
+#include "CatalogueUpgrade.h"
 #include "recordset/Error.h"
 
 #include <QDir>
@@ -20,6 +22,10 @@ const char *const kUsage =
     "Использование:\n"
     "  autoparts-newdb ФАЙЛ          создать пустой каталог запчастей\n"
     "  autoparts-newdb --demo ФАЙЛ   создать каталог с демонстрационными данными\n"
+    "  autoparts-newdb --upgrade ФАЙЛ\n"
+    "                                перевести каталог, сделанный прежней версией\n"
+    "                                (до того, как цены стали храниться в рублях),\n"
+    "                                в нынешний формат\n"
     "Программа открывает каталог под именем db.mdb в текущей папке.\n"
     "Существующий файл не перезаписывается.\n";
 
@@ -70,7 +76,8 @@ int main(int argc, char *argv[])
         return 0;
     }
     const bool demo = !arguments.isEmpty() && arguments.first() == QLatin1String("--demo");
-    if (demo)
+    const bool upgrade = !arguments.isEmpty() && arguments.first() == QLatin1String("--upgrade");
+    if (demo || upgrade)
         arguments.removeFirst();
     for (const QString &argument : std::as_const(arguments))
         if (argument.startsWith(QLatin1Char('-')))
@@ -91,6 +98,18 @@ int main(int argc, char *argv[])
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
 
+    if (upgrade) {
+        try {
+            const int prices = CatalogueUpgrade::run(path);
+            print(stdout, QStringLiteral("Каталог %1 переведён в нынешний формат; пересчитано цен: "
+                                         "%2\n")
+                              .arg(QDir::toNativeSeparators(path))
+                              .arg(prices));
+            return 0;
+        } catch (const std::exception &error) {
+            return fail(QString::fromUtf8(error.what()));
+        }
+    }
     if (QFileInfo::exists(path))
         return fail(QStringLiteral("файл «%1» уже существует; он оставлен без изменений")
                         .arg(QDir::toNativeSeparators(path)));
