@@ -9,20 +9,8 @@
 #include "TableSql.h"
 #include "Transaction.h"
 
-#include <QCryptographicHash>
-
 #include <algorithm>
 
-namespace {
-
-// What a cursor remembers of photo bytes it read: enough to tell whether the
-// stored value is still the one shown.
-QByteArray digestOf(const QByteArray &bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-}
-
-} // namespace
 
 // Listener failures (a photo that does not decode, say) must not leave the
 // cursor half-moved: they are held until the outermost operation has finished
@@ -492,7 +480,7 @@ void Cursor::storePending(int row, int field)
     const Pending &p = pending_[size_t(field)];
     // What this cursor wrote is what it last read.
     if (schema_.field(field).type == FieldType::Blob)
-        blobsRead_[{row, field}] = BlobRead{p.null, digestOf(p.bytes)};
+        blobsRead_[field] = BlobRead{row, p.null, p.bytes};
     if (p.null)
         store_->setNull(row, field);
     else if (schema_.field(field).type == FieldType::Text)
@@ -578,13 +566,12 @@ Cursor::StoredRow Cursor::readStoredRow(qint64 key, const std::vector<int> &writ
 
 bool Cursor::stillAsRead(int row, int field, const StoredRow &stored) const
 {
-    const auto read = blobsRead_.find({row, field});
+    const auto read = blobsRead_.find(field);
     const auto bytes = stored.blobs.find(field);
     // Photo bytes that were shown are compared whole; unseen ones by size.
-    if (read != blobsRead_.end() && bytes != stored.blobs.end()) {
+    if (read != blobsRead_.end() && read->second.row == row && bytes != stored.blobs.end()) {
         const bool null = stored.values.isNull(0, field);
-        return read->second.null == null &&
-               (null || read->second.digest == digestOf(bytes->second));
+        return read->second.null == null && (null || read->second.bytes == bytes->second);
     }
     return store_->sameValue(row, field, stored.values, 0);
 }
@@ -618,10 +605,11 @@ void Cursor::adoptStoredRow(int row, const StoredRow &stored)
         if (schema_.field(i).type != FieldType::Blob)
             continue;
         const auto bytes = stored.blobs.find(i);
+        const auto read = blobsRead_.find(i);
         if (bytes != stored.blobs.end())
-            blobsRead_[{row, i}] = BlobRead{stored.values.isNull(0, i), digestOf(bytes->second)};
-        else
-            blobsRead_.erase({row, i}); // only its size was read again
+            blobsRead_[i] = BlobRead{row, stored.values.isNull(0, i), bytes->second};
+        else if (read != blobsRead_.end() && read->second.row == row)
+            blobsRead_.erase(read); // only its size was read again
     }
 }
 
@@ -1058,7 +1046,7 @@ QByteArray Cursor::readBlob(int storeRow, int field) const
     const bool null = !found || query.isNull(0);
     const QByteArray bytes = null ? QByteArray() : query.blob(0);
     // A post of this column compares the stored bytes with these.
-    blobsRead_[{storeRow, field}] = BlobRead{null, digestOf(bytes)};
+    blobsRead_[field] = BlobRead{storeRow, null, bytes};
     return bytes;
 }
 

@@ -118,11 +118,14 @@ private:
         int field = -1;
         bool descending = false;
     };
-    // Photo bytes as this cursor last read or wrote them.
+    // The photo bytes this cursor last read or wrote. The photo boxes read
+    // the current row's on every move, so one per column is enough; it
+    // shares its bytes with the box that shows them.
     struct BlobRead
     {
+        int row = -1; // in the store
         bool null = true;
-        QByteArray digest;
+        QByteArray bytes;
     };
     // One row as the store holds it now; the bytes of the blob columns being written.
     struct StoredRow
@@ -177,7 +180,7 @@ private:
     std::vector<int> order_; // all rows in sort order, deleted ones skipped when read
     bool orderValid_ = false;
     std::vector<Pending> pending_;
-    mutable std::map<std::pair<int, int>, BlobRead> blobsRead_; // by store row and field
+    mutable std::map<int, BlobRead> blobsRead_; // by field
     std::vector<DataLink *> links_;
 
     CursorState state_ = CursorState::Inactive;

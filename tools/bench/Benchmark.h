@@ -42,6 +42,7 @@ private:
     void searchPanel(Connection &plain);
     void repaint();
     void lookupFollowing();
+    void posts(Connection &plain);
     void reports();
 
     QString folder_;
