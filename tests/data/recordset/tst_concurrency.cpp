@@ -47,9 +47,8 @@ private slots:
     void writeSeenByFreshSnapshot();
     void editOfRowDeletedElsewhere();
     void lockedFileMakesPostWaitThenFail();
-    void sameColumnChangedByBoth_data();
-    void sameColumnChangedByBoth();
-    void differentColumnsOfOneRowAreBothKept();
+    void sameRowChangedByBoth_data();
+    void sameRowChangedByBoth();
     void photoReplacedByBoth_data();
     void photoReplacedByBoth();
 };
@@ -136,42 +135,35 @@ void TestConcurrency::lockedFileMakesPostWaitThenFail()
     QCOMPARE(catalogue.query("SELECT tovName FROM tovars WHERE auto_id = 2").toString(), "Ждёт");
 }
 
-void TestConcurrency::sameColumnChangedByBoth_data()
+void TestConcurrency::sameRowChangedByBoth_data()
 {
-    QTest::addColumn<QString>("column");
-    QTest::addColumn<QString>("theirs"); // through their cursor
+    QTest::addColumn<QString>("theirColumn"); // changed by the other program first
+    QTest::addColumn<QString>("theirs");
+    QTest::addColumn<QString>("ourColumn");
     QTest::addColumn<QString>("ours");
-    QTest::addColumn<QString>("told"); // the line about the column; '#': the decimal separator
-    QTest::addColumn<bool>("again");   // post again, or cancel
-    QTest::newRow("quantity, ours stored")
-        << "counts"
-        << "9"
-        << "12"
-        << "«Количество»: другая программа сохранила 9, вы ввели 12" << true;
-    QTest::newRow("quantity, theirs kept")
-        << "counts"
-        << "9"
-        << "12"
-        << "«Количество»: другая программа сохранила 9, вы ввели 12" << false;
-    QTest::newRow("price") << "price"
-                           << "300"
-                           << "350.5"
+    QTest::addColumn<QString>("told"); // the line about the column, '#' the decimal separator;
+                                       // empty: no refusal
+    QTest::addColumn<bool>("again");   // after a refusal: post again, or cancel
+    const QString quantity = "«Количество»: другая программа сохранила 9, вы ввели 12";
+    QTest::newRow("quantity, ours stored") << "counts" << "9" << "counts" << "12" << quantity
+                                           << true;
+    QTest::newRow("quantity, theirs kept") << "counts" << "9" << "counts" << "12" << quantity
+                                           << false;
+    QTest::newRow("price") << "price" << "300" << "price" << "350.5"
                            << "«Цена»: другая программа сохранила 300#00, вы ввели 350#50" << true;
     QTest::newRow("name, ours cleared")
-        << "tovName"
-        << "Их"
-        << ""
+        << "tovName" << "Их" << "tovName" << ""
         << "«Наименование»: другая программа сохранила «Их», вы ввели пустое значение" << true;
-    QTest::newRow("both stored the same: nothing to tell") << "counts"
-                                                           << "12"
-                                                           << "12"
-                                                           << "" << true;
+    QTest::newRow("both stored the same") << "counts" << "12" << "counts" << "12" << "" << true;
+    QTest::newRow("different columns: both kept")
+        << "tovName" << "Фильтр масляный" << "price" << "120" << "" << true;
 }
 
-void TestConcurrency::sameColumnChangedByBoth()
+void TestConcurrency::sameRowChangedByBoth()
 {
-    QFETCH(QString, column);
+    QFETCH(QString, theirColumn);
     QFETCH(QString, theirs);
+    QFETCH(QString, ourColumn);
     QFETCH(QString, ours);
     QFETCH(QString, told);
     QFETCH(bool, again);
@@ -183,67 +175,50 @@ void TestConcurrency::sameColumnChangedByBoth()
     g.price = 100 * Currency::Scale;
     catalogue.addGoods(g);
     Program a, b;
+    const auto field = [](Program &p, const QString &column) -> Field & {
+        return p.goods.FieldByName(column);
+    };
     // What a fresh program shows, and what a typed text shows as.
-    const auto stored = [&] { return Program().field(column.toUtf8().constData()).AsString(); };
-    const auto shown = [&](const QString &typed) {
+    const auto stored = [&](const QString &column) {
+        Program fresh;
+        return field(fresh, column).AsString();
+    };
+    const auto shown = [](const QString &column, const QString &typed) {
         if (column != "price")
             return typed;
-        return Currency::format(*Currency::parse(typed, ','), Currency::systemDecimalSeparator());
+        return Currency::format(*Currency::parse(typed, '.'), Currency::systemDecimalSeparator());
     };
-    theirs = shown(theirs);
+    theirs = shown(theirColumn, theirs);
+    ours = shown(ourColumn, ours);
 
     b.goods.Edit();
-    b.field(column.toUtf8().constData()).setAsString(theirs);
-    ours = shown(ours);
+    field(b, theirColumn).setAsString(theirs);
     b.goods.Post();
     a.goods.Edit();
-    a.field(column.toUtf8().constData()).setAsString(ours);
+    field(a, ourColumn).setAsString(ours);
     const QString message = errorOf([&] { a.goods.Post(); });
     if (told.isEmpty()) {
         QCOMPARE(message, QString());
-        QCOMPARE(stored(), ours);
+        QCOMPARE(stored(ourColumn), ours);
+        QCOMPARE(stored(theirColumn), theirs);
+        // A shows the row as stored, not its stale snapshot of the other columns.
+        QCOMPARE(field(a, theirColumn).AsString(), theirs);
         return;
     }
     QVERIFY2(message.contains(told), qPrintable(message));
     QVERIFY2(message.contains("сохраните запись ещё раз") && message.contains("откажитесь"),
              qPrintable(message));
     QCOMPARE(a.goods.State(), CursorState::Edit);
-    QCOMPARE(a.field(column.toUtf8().constData()).AsString(), ours); // the input is kept
-    QCOMPARE(stored(), theirs);
+    QCOMPARE(field(a, ourColumn).AsString(), ours); // the input is kept
+    QCOMPARE(stored(ourColumn), theirs);
     if (again) {
         a.goods.Post(); // their value is now the one read
-        QCOMPARE(stored(), ours);
+        QCOMPARE(stored(ourColumn), ours);
     } else {
         a.goods.Cancel();
-        QCOMPARE(a.field(column.toUtf8().constData()).AsString(), theirs);
-        QCOMPARE(stored(), theirs);
+        QCOMPARE(field(a, ourColumn).AsString(), theirs);
+        QCOMPARE(stored(ourColumn), theirs);
     }
-}
-
-void TestConcurrency::differentColumnsOfOneRowAreBothKept()
-{
-    TestCatalogue catalogue;
-    TestCatalogue::Goods g;
-    g.tovName = QStringLiteral("Фильтр");
-    g.counts = 10;
-    g.price = 100 * Currency::Scale;
-    catalogue.addGoods(g);
-    Program a, b;
-
-    b.goods.Edit();
-    b.field("counts").setAsInteger(9);
-    b.field("tovName").setAsString("Фильтр масляный");
-    b.goods.Post();
-    a.goods.Edit();
-    a.field("price").setAsString("120");
-    a.goods.Post();
-
-    QCOMPARE(
-        catalogue.query("SELECT counts || ' ' || tovName || ' ' || price FROM tovars").toString(),
-        "9 Фильтр масляный 120");
-    // A shows the row as stored, not its stale snapshot of the other columns.
-    QCOMPARE(a.field("counts").AsInteger(), 9);
-    QCOMPARE(a.field("tovName").AsString(), "Фильтр масляный");
 }
 
 void TestConcurrency::photoReplacedByBoth_data()
