@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include "ui/common/ButtonEnterKey.h"
 #include "ui/common/Guarded.h"
 
 #include <QFontDatabase>
@@ -36,4 +37,6 @@ void Application::configure()
     QFont font(family);
     font.setPixelSize(11);
     QApplication::setFont(font);
+
+    ButtonEnterKey::install();
 }

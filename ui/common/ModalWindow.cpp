@@ -1,5 +1,6 @@
 #include "ModalWindow.h"
 
+#include <QHideEvent>
 #include <QMenuBar>
 #include <QVBoxLayout>
 
@@ -21,6 +22,15 @@ ModalWindow::ModalWindow(QWidget *parent, const QString &caption, QSize clientSi
         client_->setFixedSize(clientSize);
         layout->setSizeConstraint(QLayout::SetFixedSize);
     }
+}
+
+void ModalWindow::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    // The dialog centres itself on every show unless it was placed: where
+    // it is now, moved by the user or not, is where it opens next time.
+    if (!event->spontaneous())
+        move(pos());
 }
 
 QMenuBar *ModalWindow::createMenuBar()

@@ -17,6 +17,9 @@ public:
     QWidget *client() const { return client_; }
     QMenuBar *createMenuBar();
 
+protected:
+    void hideEvent(QHideEvent *event) override;
+
 private:
     QWidget *client_;
     bool sizeable_;

@@ -100,7 +100,6 @@ private slots:
     void deleting();
     void categoryShortcuts();
     void addedFromTheGoodsEditorShowsInItsList();
-    void windowsOpenWhereTheyWereLeft();
 
 private:
     void tables();
@@ -436,20 +435,6 @@ void TestReferenceLists::addedFromTheGoodsEditorShowsInItsList()
     frmMain->mnuEdit->trigger();
     QVERIFY(answers.waitAllAnswered());
     QVERIFY(added);
-}
-
-void TestReferenceLists::windowsOpenWhereTheyWereLeft()
-{
-    const Table makes = table(QStringLiteral("makes"));
-    ModalAnswers answers;
-    QPoint first;
-    withList(makes, answers, [&] {
-        const QPoint centre = frmMain->frameGeometry().center();
-        QVERIFY((frmMarka->frameGeometry().center() - centre).manhattanLength() < 40);
-        first = frmMarka->pos() + QPoint(60, 40);
-        frmMarka->move(first);
-    });
-    withList(makes, answers, [&] { QCOMPARE(frmMarka->pos(), first); });
 }
 
 AUTOPARTS_GUI_TEST_MAIN(TestReferenceLists)
