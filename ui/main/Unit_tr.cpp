@@ -1,5 +1,6 @@
 #include "Unit_tr.h"
 
+#include "ToolPictures.h"
 #include "UnitDM.h"
 #include "reports/Unit_report_all.h"
 #include "reports/Unit_report_selected.h"
@@ -11,9 +12,9 @@
 #include "ui/reference/Unit_marka.h"
 #include "ui/widgets/DBGrid.h"
 #include "ui/widgets/DBImage.h"
+#include "ui/widgets/FixedHeightDelegate.h"
 #include "ui/widgets/MenuShortcuts.h"
 #include "ui/widgets/PressToolButton.h"
-#include "ToolPictures.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -197,7 +198,8 @@ void TfrmMain::createGoodsArea()
     gridAuto = new DBGrid(GroupBox1);
     gridAuto->setObjectName(QStringLiteral("gridAuto"));
     gridAuto->setGeometry(10, 244, 981, 451);
-    gridAuto->viewport()->setCursor(Qt::PointingHandCursor);
+    // The hand over the whole grid: titles and indicator too.
+    gridAuto->setCursor(Qt::PointingHandCursor);
     connect(gridAuto, &DBGrid::dblClick, this, guarded([this] { gridAutoDblClick(); }));
     gridAuto->OnDrawColumnCell = [this](DBGrid *sender, const QRect &rect, int dataCol,
                                         const GridColumn &column, GridDrawState state) {
@@ -231,10 +233,15 @@ void TfrmMain::createSearchPanel()
         box->setGeometry(at);
         return box;
     };
-    const auto list = [this](QRect at) {
+    // Items of a fixed height, drawn as plain text.
+    const auto itemHeight = [](QComboBox *box, int height) {
+        box->setItemDelegate(new FixedHeightDelegate(height, box));
+    };
+    const auto list = [this, itemHeight](QRect at, int height) {
         auto *box = new QComboBox(GroupBox2);
         box->setGeometry(at);
         box->setEnabled(false);
+        itemHeight(box, height);
         return box;
     };
     const auto label = [this](const QString &caption, QRect at) {
@@ -247,8 +254,9 @@ void TfrmMain::createSearchPanel()
         e->setGeometry(at);
         return e;
     };
-    const auto operators = [this](QRect at) {
+    const auto operators = [this, itemHeight](QRect at) {
         auto *box = new QComboBox(GroupBox2);
+        itemHeight(box, 16);
         box->addItems({QStringLiteral("="), QStringLiteral(">="), QStringLiteral("<="),
                        QStringLiteral("<>")});
         box->setCurrentIndex(0);
@@ -259,9 +267,9 @@ void TfrmMain::createSearchPanel()
     checkCat = checkBox(QStringLiteral("Категория"), QRect(9, 19, 97, 17));
     checkMarka = checkBox(QStringLiteral("Марка"), QRect(218, 19, 59, 13));
     checkCountry = checkBox(QStringLiteral("Производитель"), QRect(427, 19, 97, 17));
-    cbCat = list(QRect(8, 36, 197, 19));
-    cbMarka = list(QRect(217, 36, 197, 22));
-    cbCountry = list(QRect(426, 36, 197, 22));
+    cbCat = list(QRect(8, 36, 197, 19), 13);
+    cbMarka = list(QRect(217, 36, 197, 22), 16);
+    cbCountry = list(QRect(426, 36, 197, 22), 16);
     Label2 = label(QStringLiteral("Наименование:"), QRect(9, 64, 79, 13));
     editTovName = edit(QRect(9, 78, 402, 21));
     Label5 = label(QStringLiteral("Модель:"), QRect(425, 64, 42, 13));
@@ -313,6 +321,8 @@ void TfrmMain::setTabOrders()
     // Within the goods area: the grid, the search panel, the photo box.
     setTabOrder(gridAuto, editTovName);
     setTabOrder(cbPrice, DBImage1);
+    // The grid comes first, so it has the focus when the window opens.
+    gridAuto->setFocus();
 }
 
 void TfrmMain::bindDataModule()

@@ -123,9 +123,16 @@ void DBImage::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
+void DBImage::focusInEvent(QFocusEvent *event)
+{
+    QFrame::focusInEvent(event);
+    update(); // the focus mark
+}
+
 void DBImage::focusOutEvent(QFocusEvent *event)
 {
     QFrame::focusOutEvent(event);
+    update();
     if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
         runGuarded([this] { updateRecord(); });
 }
@@ -133,12 +140,22 @@ void DBImage::focusOutEvent(QFocusEvent *event)
 void DBImage::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
-    if (image_.isNull())
-        return;
     QPainter painter(this);
     const QRect area = contentsRect();
-    painter.setClipRect(area);
-    const QPoint origin(area.x() + (area.width() - image_.width()) / 2,
-                        area.y() + (area.height() - image_.height()) / 2);
-    painter.drawImage(origin, image_);
+    if (!image_.isNull()) {
+        painter.save();
+        painter.setClipRect(area);
+        const QPoint origin(area.x() + (area.width() - image_.width()) / 2,
+                            area.y() + (area.height() - image_.height()) / 2);
+        painter.drawImage(origin, image_);
+        painter.restore();
+    }
+    // With the focus, a dotted frame just inside the border: the clipboard
+    // keys act on this box now.
+    if (hasFocus()) {
+        QPen pen(palette().color(QPalette::WindowText));
+        pen.setStyle(Qt::DotLine);
+        painter.setPen(pen);
+        painter.drawRect(area.adjusted(1, 1, -2, -2));
+    }
 }

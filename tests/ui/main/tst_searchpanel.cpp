@@ -8,11 +8,13 @@
 #include "ui/main/Unit_tr.h"
 #include "ui/widgets/DBGrid.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <map>
 
 namespace {
 
@@ -45,6 +47,8 @@ private slots:
     void cleanup();
 
     void startState();
+    void listItemsHaveTheirHeights_data();
+    void listItemsHaveTheirHeights();
     void workedExampleCharacterForCharacter();
     void eachCriterionAlone_data();
     void eachCriterionAlone();
@@ -112,6 +116,38 @@ void TestSearchPanel::startState()
     // Keyboard order of the panel starts at the name field.
     QCOMPARE(frmMain->editTovName->nextInFocusChain(), frmMain->checkCat);
     QCOMPARE(frmMain->checkMarka->nextInFocusChain(), frmMain->Button1);
+}
+
+void TestSearchPanel::listItemsHaveTheirHeights_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<int>("height");
+    QTest::newRow("cbCat") << "cbCat" << 13;
+    QTest::newRow("cbMarka") << "cbMarka" << 16;
+    QTest::newRow("cbCountry") << "cbCountry" << 16;
+    QTest::newRow("cbPrice") << "cbPrice" << 16;
+    QTest::newRow("cbNumSklad") << "cbNumSklad" << 16;
+    QTest::newRow("cbCount") << "cbCount" << 16;
+}
+
+void TestSearchPanel::listItemsHaveTheirHeights()
+{
+    QFETCH(QString, list);
+    QFETCH(int, height);
+    for (QCheckBox *box : {frmMain->checkCat, frmMain->checkMarka, frmMain->checkCountry})
+        box->setChecked(true);
+    const std::map<QString, QComboBox *> lists = {
+        {"cbCat", frmMain->cbCat},           {"cbMarka", frmMain->cbMarka},
+        {"cbCountry", frmMain->cbCountry},   {"cbPrice", frmMain->cbPrice},
+        {"cbNumSklad", frmMain->cbNumSklad}, {"cbCount", frmMain->cbCount}};
+    QComboBox *combo = lists.at(list);
+    QVERIFY(combo && combo->count() > 1);
+    combo->showPopup();
+    QAbstractItemView *view = combo->view();
+    QTRY_VERIFY(view->isVisible());
+    for (int row = 0; row < 2; ++row)
+        QCOMPARE(view->visualRect(view->model()->index(row, 0)).height(), height);
+    combo->hidePopup();
 }
 
 void TestSearchPanel::workedExampleCharacterForCharacter()

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QBuffer>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
@@ -49,6 +50,8 @@ private slots:
     void startsSortedByCodeAscending();
     void layoutAndGoodsColumns();
     void onlyTheGridFollowsTheWindowSize();
+    void keysGoToTheGridAtStart();
+    void theWholeGridShowsTheHand();
     void deleteCommand_data();
     void deleteCommand();
     void deleteKeyInSearchFieldDeletesTheGoodsRow();
@@ -152,6 +155,41 @@ void TestMainWindow::onlyTheGridFollowsTheWindowSize()
     QTRY_COMPARE(frmMain->gridAuto->size(), grid + QSize(120, 80));
     QCOMPARE(frmMain->GroupBox2->geometry(), panel);
     QCOMPARE(frmMain->DBImage1->geometry(), photo);
+}
+
+void TestMainWindow::keysGoToTheGridAtStart()
+{
+    catalogue_ = std::make_unique<TestCatalogue>();
+    for (int i = 1; i <= 3; ++i)
+        catalogue_->addGoods({i, {}, {}, {}, {}, {}, {}, {}, bmpFile(20, 10), {}});
+    Startup::createComponents();
+    Startup::showMainWindow();
+    QApplication::setActiveWindow(frmMain);
+    QVERIFY(QTest::qWaitForWindowActive(frmMain));
+    QTRY_COMPARE(QApplication::focusWidget(), frmMain->gridAuto);
+
+    // Keys pressed right away move in the list and touch no photo.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QCOMPARE(currentKey(), 2);
+    QCOMPARE(DMAuto->tblAuto.State(), CursorState::Browse);
+    QCOMPARE(catalogue_->query("SELECT count(*) FROM tovars WHERE screenshots IS NULL").toInt(), 0);
+    // Then the search panel, and the photo box last.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), frmMain->editTovName);
+    frmMain->cbPrice->setFocus();
+    QTest::keyClick(frmMain->cbPrice, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), frmMain->DBImage1);
+}
+
+void TestMainWindow::theWholeGridShowsTheHand()
+{
+    open(3);
+    const DBGrid *grid = frmMain->gridAuto;
+    for (const QWidget *part : {static_cast<const QWidget *>(grid->viewport()),
+                                static_cast<const QWidget *>(grid->horizontalHeader()),
+                                static_cast<const QWidget *>(grid->verticalHeader())})
+        QCOMPARE(part->cursor().shape(), Qt::PointingHandCursor);
 }
 
 void TestMainWindow::deleteCommand_data()

@@ -44,6 +44,7 @@ private slots:
     void escapeGivesUpTheChange();
     void menuShortcutsGoFirst();
     void closingStoresAPastedPicture();
+    void showsAFocusMarkWithTheFocus();
 
 private:
     void moveToRow(int row);
@@ -186,6 +187,26 @@ void TestPhotoBox::closingStoresAPastedPicture()
     QTest::keyClick(box_, Qt::Key_V, Qt::ControlModifier);
     frmMain->close();
     QCOMPARE(photoOf(3).toByteArray().left(2), QByteArray("BM"));
+}
+
+void TestPhotoBox::showsAFocusMarkWithTheFocus()
+{
+    DMAuto->tblAuto.moveTo(1); // no photo: only the frame and the mark are drawn
+    QVERIFY(box_->hasFocus());
+    const QImage focused = box_->grab().toImage();
+    frmMain->gridAuto->setFocus();
+    QTRY_VERIFY(!box_->hasFocus());
+    const QImage unfocused = box_->grab().toImage();
+    // Just inside the single-line border, dots while focused, nothing after.
+    const auto inkInside = [](const QImage &image) {
+        int ink = 0;
+        for (int x = 2; x < image.width() - 2; ++x)
+            ink +=
+                image.pixelColor(x, 2) != image.pixelColor(image.width() / 2, image.height() / 2);
+        return ink;
+    };
+    QVERIFY(inkInside(focused) > box_->width() / 4);
+    QCOMPARE(inkInside(unfocused), 0);
 }
 
 AUTOPARTS_GUI_TEST_MAIN(TestPhotoBox)
