@@ -20,6 +20,63 @@ std::optional<qint64> parseInteger(const QString &text)
     return ok ? std::optional<qint64>(value) : std::nullopt;
 }
 
+// What a text that did not convert looks like: a number that does not fit,
+// or no number at all.
+struct Shape
+{
+    bool number = false;
+    bool negative = false;
+    bool separator = false;
+    int decimals = 0;
+};
+
+Shape shapeOf(const QString &text)
+{
+    const QString t = text.trimmed();
+    Shape shape;
+    int i = 0;
+    if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+')))
+        shape.negative = t[i++] == QLatin1Char('-');
+    int digits = 0;
+    for (; i < t.size() && t[i].isDigit(); ++i)
+        ++digits;
+    if (i < t.size() && (t[i] == QLatin1Char('.') || t[i] == QLatin1Char(',') ||
+                         t[i] == Currency::systemDecimalSeparator())) {
+        shape.separator = true;
+        for (++i; i < t.size() && t[i].isDigit(); ++i)
+            ++shape.decimals;
+    }
+    shape.number = i == t.size() && digits + shape.decimals > 0;
+    return shape;
+}
+
+// Digits in groups of three, as a large number is read: "2 147 483 647".
+QString grouped(const QString &number)
+{
+    const qsizetype start = number.startsWith(QLatin1Char('-')) ? 1 : 0;
+    qsizetype end = number.indexOf(Currency::systemDecimalSeparator());
+    if (end < 0)
+        end = number.size();
+    QString result = number;
+    for (qsizetype at = end - 3; at > start; at -= 3)
+        result.insert(at, QLatin1Char(' '));
+    return result;
+}
+
+Error outOfRange(const QString &label, bool negative, const QString &limit)
+{
+    return Error(negative ? QStringLiteral("Число в поле «%1» слишком мало (наименьшее %2)")
+                                .arg(label, grouped(limit))
+                          : QStringLiteral("Число в поле «%1» слишком велико (наибольшее %2)")
+                                .arg(label, grouped(limit)));
+}
+
+QString currencyLimit(bool negative)
+{
+    return Currency::format(negative ? -Currency::Limit : Currency::Limit,
+                            Currency::systemDecimalSeparator());
+}
+
 } // namespace
 
 Field::Field(Cursor *cursor, int index, QString name, FieldType type, int size, bool lookup)
@@ -110,14 +167,17 @@ void Field::setAsInteger(qint64 value)
     }
     if (type_ == FieldType::Currency) {
         if (value > Currency::Limit / Currency::Scale || value < -Currency::Limit / Currency::Scale)
-            throw Error(QStringLiteral("Число %1 не помещается в поле «%2»").arg(value).arg(name_));
+            throw outOfRange(DisplayLabel(), value < 0, currencyLimit(value < 0));
         setAsCurrency(value * Currency::Scale);
         return;
     }
     if (ReadOnly() || type_ == FieldType::Blob)
-        throw Error(QStringLiteral("Поле «%1» нельзя изменить").arg(name_));
-    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
-        throw Error(QStringLiteral("Число %1 не помещается в поле «%2»").arg(value).arg(name_));
+        throw Error(QStringLiteral("Поле «%1» нельзя изменить").arg(DisplayLabel()));
+    if (value < std::numeric_limits<qint32>::min())
+        throw outOfRange(DisplayLabel(), true, QString::number(std::numeric_limits<qint32>::min()));
+    if (value > std::numeric_limits<qint32>::max())
+        throw outOfRange(DisplayLabel(), false,
+                         QString::number(std::numeric_limits<qint32>::max()));
     Cursor::Pending pending;
     pending.null = false;
     pending.number = value;
@@ -131,7 +191,7 @@ void Field::setAsCurrency(qint64 value)
         return;
     }
     if (value > Currency::Limit || value < -Currency::Limit)
-        throw Error(QStringLiteral("Сумма не помещается в поле «%1»").arg(name_));
+        throw outOfRange(DisplayLabel(), value < 0, currencyLimit(value < 0));
     if (!Currency::fitsStore(value))
         throw Error(
             QStringLiteral("Сумму %1 нельзя сохранить точно: в поле «%2» сумма с копейками "
@@ -148,13 +208,13 @@ void Field::setAsCurrency(qint64 value)
 void Field::setAsString(const QString &value)
 {
     if (ReadOnly())
-        throw Error(QStringLiteral("Поле «%1» нельзя изменить").arg(name_));
+        throw Error(QStringLiteral("Поле «%1» нельзя изменить").arg(DisplayLabel()));
     switch (type_) {
     case FieldType::Text: {
         if (size_ > 0 && value.size() > size_)
             throw Error(QStringLiteral("Текст длиннее %1 символов не помещается в поле «%2»")
                             .arg(size_)
-                            .arg(name_));
+                            .arg(DisplayLabel()));
         Cursor::Pending pending;
         pending.null = false;
         pending.text = value;
@@ -170,8 +230,17 @@ void Field::setAsString(const QString &value)
             return;
         }
         const auto number = Currency::parse(value, Currency::systemDecimalSeparator());
-        if (!number)
-            throw Error(QStringLiteral("«%1» не является числом").arg(value));
+        if (!number) {
+            const Shape shape = shapeOf(value);
+            if (shape.number && shape.decimals > 4)
+                throw Error(QStringLiteral("В поле «%1» допускается не больше четырёх знаков после "
+                                           "запятой")
+                                .arg(DisplayLabel()));
+            if (shape.number)
+                throw outOfRange(DisplayLabel(), shape.negative, currencyLimit(shape.negative));
+            throw Error(QStringLiteral("В поле «%1» должно быть число; «%2» не является числом")
+                            .arg(DisplayLabel(), value));
+        }
         setAsCurrency(*number);
         return;
     }
@@ -182,8 +251,17 @@ void Field::setAsString(const QString &value)
             return;
         }
         const auto number = parseInteger(value);
-        if (!number)
-            throw Error(QStringLiteral("«%1» не является целым числом").arg(value));
+        if (!number) {
+            const Shape shape = shapeOf(value);
+            if (shape.number && !shape.separator) // digits beyond any 64-bit number
+                throw outOfRange(DisplayLabel(), shape.negative,
+                                 QString::number(shape.negative
+                                                     ? std::numeric_limits<qint32>::min()
+                                                     : std::numeric_limits<qint32>::max()));
+            throw Error(QStringLiteral("В поле «%1» должно быть целое число; «%2» не является "
+                                       "целым числом")
+                            .arg(DisplayLabel(), value));
+        }
         setAsInteger(*number);
         return;
     }

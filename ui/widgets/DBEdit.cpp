@@ -67,10 +67,18 @@ bool DBEdit::acceptsCharacter(QChar c) const
     case FieldType::AutoInc:
         return sign;
     case FieldType::Currency:
-        return sign || c == Currency::systemDecimalSeparator();
+        return sign || isDecimalSeparator(c);
     default:
         return true;
     }
+}
+
+bool DBEdit::isDecimalSeparator(QChar c)
+{
+    // The point of the numeric keypad and the comma of a Russian keyboard
+    // both mean the same, whatever the system's separator.
+    return c == QLatin1Char('.') || c == QLatin1Char(',') ||
+           c == Currency::systemDecimalSeparator();
 }
 
 void DBEdit::keyPressEvent(QKeyEvent *event)
@@ -78,6 +86,15 @@ void DBEdit::keyPressEvent(QKeyEvent *event)
     const QString text = event->text();
     if (text.size() == 1 && text[0].isPrint() && !acceptsCharacter(text[0])) {
         QApplication::beep();
+        event->accept();
+        return;
+    }
+    const Field *f = field();
+    if (text.size() == 1 && f && !f->isLookup() && f->DataType() == FieldType::Currency &&
+        isDecimalSeparator(text[0])) {
+        // Shown as the system writes it, as the stored price is shown.
+        insert(Currency::systemDecimalSeparator());
+        modified_ = true;
         event->accept();
         return;
     }

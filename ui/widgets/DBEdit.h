@@ -32,6 +32,7 @@ protected:
 private:
     void showField();
     bool acceptsCharacter(QChar c) const;
+    static bool isDecimalSeparator(QChar c);
 
     bool modified_ = false;
     bool stale_ = false; // hidden while the row changed: shown anew when it is shown

@@ -83,6 +83,10 @@ private slots:
     void numberFieldsRefuseOtherCharacters_data();
     void numberFieldsRefuseOtherCharacters();
     void aNumberThatDoesNotConvertTakesTheFocusBack();
+    void priceTakesThePointAndTheComma_data();
+    void priceTakesThePointAndTheComma();
+    void refusedNumbersAreExplained_data();
+    void refusedNumbersAreExplained();
     void closingTheEditor_data();
     void closingTheEditor();
     void deleteButtonFollowsThePhoto();
@@ -299,6 +303,94 @@ void TestGoodsEditor::aNumberThatDoesNotConvertTakesTheFocusBack()
         QTest::keyClick(frmTovarEdit, Qt::Key_Escape);
     }, answers);
     QCOMPARE(stored(*catalogue_, "price", 1), QVariant(qint64(150)));
+}
+
+void TestGoodsEditor::priceTakesThePointAndTheComma_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("point") << "289.90" << int(Qt::NoModifier);
+    QTest::newRow("comma") << "289,90" << int(Qt::NoModifier);
+    QTest::newRow("point of the numeric keypad") << "289.90" << int(Qt::KeypadModifier);
+}
+
+void TestGoodsEditor::priceTakesThePointAndTheComma()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, modifiers);
+    // This test program runs under a Russian locale (see its CMakeLists.txt).
+    QCOMPARE(QLocale::system().decimalPoint(), QStringLiteral(","));
+    ModalAnswers answers;
+    withEditor(
+        frmMain->mnuEdit,
+        [&] {
+            DBEdit *price = frmTovarEdit->editPrice;
+            price->setFocus();
+            price->selectAll();
+            for (const QChar c : typed)
+                QTest::sendKeyEvent(QTest::Click, price, Qt::Key_unknown, QString(c),
+                                    Qt::KeyboardModifiers(modifiers));
+            QCOMPARE(price->text(), QStringLiteral("289,90"));
+            QTest::mouseClick(frmTovarEdit->BitBtn1, Qt::LeftButton);
+        },
+        answers);
+    QCOMPARE(answers.boxes().size(), 0);
+    QCOMPARE(stored(*catalogue_, "price", 1), QVariant(289.9));
+}
+
+void TestGoodsEditor::refusedNumbersAreExplained_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("five decimals") << "price"
+                                   << "1,23456"
+                                   << "В поле «Цена» допускается не больше четырёх знаков после "
+                                      "запятой";
+    QTest::newRow("too large a price")
+        << "price"
+        << "9999999999999999"
+        << "Число в поле «Цена» слишком велико (наибольшее 922 337 203 685 477,5807)";
+    QTest::newRow("too large a warehouse number")
+        << "sklad"
+        << "99999999999"
+        << "Число в поле «№ склада» слишком велико (наибольшее 2 147 483 647)";
+    QTest::newRow("beyond any number") << "sklad"
+                                       << "99999999999999999999"
+                                       << "Число в поле «№ склада» слишком велико";
+    QTest::newRow("too small a quantity")
+        << "count"
+        << "-3000000000"
+        << "Число в поле «Количество» слишком мало (наименьшее -2 147 483 648)";
+    QTest::newRow("signs only") << "count"
+                                << "+-"
+                                << "В поле «Количество» должно быть целое число";
+}
+
+void TestGoodsEditor::refusedNumbersAreExplained()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, told);
+    ModalAnswers answers;
+    withEditor(
+        frmMain->mnuEdit,
+        [&] {
+            DBEdit *edit = field == "price"   ? frmTovarEdit->editPrice
+                           : field == "sklad" ? frmTovarEdit->editNumSklad
+                                              : frmTovarEdit->editCount;
+            edit->setFocus();
+            edit->selectAll();
+            typeText(edit, typed);
+            answers.press(QMessageBox::Ok);
+            frmTovarEdit->editModel->setFocus(Qt::TabFocusReason);
+            QVERIFY(answers.waitAllAnswered());
+            QVERIFY2(answers.boxes().value(0).text.startsWith(told),
+                     qPrintable(answers.boxes().value(0).text));
+            QTest::keyClick(frmTovarEdit, Qt::Key_Escape);
+        },
+        answers);
+    QCOMPARE(stored(*catalogue_, "numSklad", 1), QVariant(qint64(1)));
 }
 
 void TestGoodsEditor::closingTheEditor_data()
