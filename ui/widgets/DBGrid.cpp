@@ -145,6 +145,18 @@ int DBGrid::visibleRowCount() const
     return std::max(1, viewport()->height() / defaultRowHeight());
 }
 
+int DBGrid::bottomVisibleRow(int top, int last) const
+{
+    // The last row shown whole: one cut off at the bottom edge does not count.
+    const int height = viewport()->height();
+    int row = rowAt(height - 1);
+    if (row < 0)
+        return last;
+    if (rowViewportPosition(row) + rowHeight(row) > height)
+        --row;
+    return std::max(row, top);
+}
+
 void DBGrid::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier)) {
@@ -161,7 +173,7 @@ void DBGrid::keyPressEvent(QKeyEvent *event)
     const int last = c->displayRowCount() - 1;
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     const int top = std::max(0, rowAt(0));
-    const int bottom = rowAt(viewport()->height() - 1) < 0 ? last : rowAt(viewport()->height() - 1);
+    const int bottom = bottomVisibleRow(top, last);
     int target = current;
     switch (event->key()) {
     case Qt::Key_Up:

@@ -69,6 +69,7 @@ private:
     void followCursor(int row);
     void applyColumnLayout();
     int visibleRowCount() const;
+    int bottomVisibleRow(int top, int last) const;
     int defaultWidth(int column) const;
 
     CursorModel *model_;
