@@ -74,7 +74,7 @@ ReportPreview::ReportPreview(Report &report, QWidget *parent)
     bar->addSeparator();
     saveReportAction = addCommand(bar, int(Icon::Save), QStringLiteral("Save Report"));
     loadReportAction = addCommand(bar, int(Icon::Load), QStringLiteral("Load Report"));
-    exportPdfAction = addCommand(bar, int(Icon::Pdf), QStringLiteral("Export to PDF"));
+    exportPdfAction = addCommand(bar, int(Icon::Pdf), QStringLiteral("Экспорт в PDF"));
     bar->addSeparator();
     closeButton = new QPushButton(QStringLiteral("&Close"), bar);
     closeButton->setAutoDefault(false);
@@ -217,7 +217,7 @@ void ReportPreview::updateState()
     print->setEnabled(ended);
     saveReportAction->setEnabled(ended);
     exportPdfAction->setEnabled(ended);
-    pageLabel_->setText(count > 0 ? QStringLiteral("Page %1 of %2").arg(page_ + 1).arg(count)
+    pageLabel_->setText(count > 0 ? QStringLiteral("Страница %1 из %2").arg(page_ + 1).arg(count)
                                   : QString());
     progressLabel_->setText(QStringLiteral("%1%").arg(progress()));
 }
@@ -254,6 +254,9 @@ void ReportPreview::printerSetupClick()
     dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
                       QAbstractPrintDialog::PrintShowPageSize);
     dialog.setMinMax(1, std::max(1, pageCount()));
+    // The range offered is the whole report, unless the user chose one.
+    if (printer().printRange() != QPrinter::PageRange)
+        printer().setFromTo(1, std::max(1, pageCount()));
     dialog.exec(); // OK keeps the choice in the printer for this preview, Cancel nothing
 }
 
@@ -322,7 +325,7 @@ void ReportPreview::loadClick()
 void ReportPreview::pdfClick()
 {
     const QString name = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Export to PDF"), QString(), QStringLiteral("PDF files (*.pdf)"));
+        this, QStringLiteral("Экспорт в PDF"), QString(), QStringLiteral("Файлы PDF (*.pdf)"));
     if (!name.isEmpty())
         exportPdf(withSuffix(name, "pdf"));
 }

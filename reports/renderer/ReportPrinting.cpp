@@ -7,6 +7,7 @@
 #include "recordset/Error.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -84,6 +85,10 @@ bool ReportPrinting::print(QPrinter &printer, const ReportPages &pages)
             progress_.setValue(start + (100 - start) * done / total);
             if (cancelled()) {
                 printer.abort();
+                painter.end();
+                // A file cut short is no print: nothing of it is left.
+                if (!printer.outputFileName().isEmpty())
+                    QFile::remove(printer.outputFileName());
                 return false;
             }
         }

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -21,6 +22,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -111,10 +113,12 @@ private slots:
     void escClosesTheModalPreviewAndStopsProduction();
     void printProducesAnewForThePrinter_data();
     void printProducesAnewForThePrinter();
+    void printingProgressCanBeCancelled_data();
     void printingProgressCanBeCancelled();
     void printWithoutAnyPrinterDoesNothing();
     void printerSetupOffersTheReportsPages();
     void exportToPdf();
+    void exportAsksInRussian();
     void savedReportLoadsIntoAnotherPreview();
     void foreignFileIsRefusedAndChangesNothing();
     void reportFormsRunTheirPreviewOverTheGoodsCursor();
@@ -133,7 +137,7 @@ void TestReportPreview::toolbarHintsAndCaptions()
             hints << b->toolTip();
     QCOMPARE(hints, (QStringList{"Zoom to fit", "100%", "Zoom to width", "First page",
                                  "Previous page", "Next page", "Last page", "Printer setup",
-                                 "Print", "Save Report", "Load Report", "Export to PDF"}));
+                                 "Print", "Save Report", "Load Report", "Экспорт в PDF"}));
     QCOMPARE(preview.closeButton->text(), QStringLiteral("&Close"));
     QCOMPARE(preview.windowTitle(), QStringLiteral("Список автозапчастей"));
 
@@ -225,7 +229,7 @@ void TestReportPreview::pageKeys()
 
     QTest::keyClick(preview.view(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(preview.currentPage(), to);
-    QVERIFY(statusText(preview).contains(QStringLiteral("Page %1 of 4").arg(to + 1)));
+    QVERIFY(statusText(preview).contains(QStringLiteral("Страница %1 из 4").arg(to + 1)));
     QCOMPARE(button(preview, "First page")->isEnabled(), to > 0);
     QCOMPARE(button(preview, "Last page")->isEnabled(), to < 3);
 }
@@ -246,7 +250,7 @@ void TestReportPreview::firstPageShowsWhileLaterOnesAreMade()
     QVERIFY(!button(preview, "Print")->isEnabled());
     QTest::keyClick(preview.view(), Qt::Key_PageDown); // later pages are reachable already
     QCOMPARE(preview.currentPage(), 1);
-    QVERIFY(statusText(preview).contains(QStringLiteral("Page 2 of ")));
+    QVERIFY(statusText(preview).contains(QStringLiteral("Страница 2 из ")));
 
     QSignalSpy ended(&preview, &ReportPreview::productionEnded);
     QVERIFY(ended.wait(30000));
@@ -259,7 +263,9 @@ void TestReportPreview::firstPageShowsWhileLaterOnesAreMade()
 
 void TestReportPreview::escClosesTheModalPreviewAndStopsProduction()
 {
-    FakeReportData data = FakeReportData::numbered(40000);
+    // Enough rows that production cannot end before Esc, on a fast machine too.
+    constexpr int Rows = 200000;
+    FakeReportData data = FakeReportData::numbered(Rows);
     Report report = listReport(data);
     ModalAnswers answers;
     bool maximised = false;
@@ -277,7 +283,7 @@ void TestReportPreview::escClosesTheModalPreviewAndStopsProduction()
     const int moves = data.moves;
     QTest::qWait(100);
     QCOMPARE(data.moves, moves); // nothing reads the rows once the call has returned
-    QVERIFY(data.current() < 40000); // closed before the end: the rows stay where production was
+    QVERIFY(data.current() < Rows); // closed before the end: the rows stay where production was
 }
 
 void TestReportPreview::printProducesAnewForThePrinter_data()
@@ -323,8 +329,16 @@ void TestReportPreview::printProducesAnewForThePrinter()
     QCOMPARE(data.current(), 22); // walked to the end again
 }
 
+void TestReportPreview::printingProgressCanBeCancelled_data()
+{
+    QTest::addColumn<int>("at"); // progress when Cancel is pressed: production is the first half
+    QTest::newRow("while the pages are made anew") << 0;
+    QTest::newRow("while they are printed") << 75;
+}
+
 void TestReportPreview::printingProgressCanBeCancelled()
 {
+    QFETCH(int, at);
     FakeReportData data = FakeReportData::numbered(20000);
     Report report = listReport(data);
     ReportPreview preview(report);
@@ -335,20 +349,32 @@ void TestReportPreview::printingProgressCanBeCancelled()
     QString caption;
     QStringList buttons;
     bool hasBar = false;
+    int cancelledAt = -1;
+    QTimer poll;
     answers.handle([&](QWidget *window) {
         caption = window->windowTitle();
         for (QPushButton *b : window->findChildren<QPushButton *>())
             buttons << b->text();
         hasBar = window->findChild<QProgressBar *>() != nullptr;
-        qobject_cast<QProgressDialog *>(window)->cancel();
+        auto *progress = qobject_cast<QProgressDialog *>(window);
+        QObject::connect(&poll, &QTimer::timeout, progress, [&cancelledAt, progress, at] {
+            if (progress->value() >= at && cancelledAt < 0) {
+                cancelledAt = progress->value();
+                progress->cancel();
+            }
+        });
+        poll.start(1);
     });
     QTemporaryDir dir;
-    auto printer = pdfPrinter(dir.filePath(QStringLiteral("cancelled.pdf")), preview);
+    const QString file = dir.filePath(QStringLiteral("cancelled.pdf"));
+    auto printer = pdfPrinter(file, preview);
     QVERIFY(!preview.printTo(*printer));
     QVERIFY(answers.waitAllAnswered());
     QCOMPARE(caption, QStringLiteral("Printing progress"));
     QCOMPARE(buttons, QStringList{QStringLiteral("Cancel")});
     QVERIFY(hasBar);
+    QVERIFY2(cancelledAt >= at && cancelledAt < 100, qPrintable(QString::number(cancelledAt)));
+    QVERIFY(!QFile::exists(file)); // nothing half written is left
 }
 
 void TestReportPreview::printWithoutAnyPrinterDoesNothing()
@@ -381,18 +407,24 @@ void TestReportPreview::printerSetupOffersTheReportsPages()
     ModalAnswers answers;
     int first = 0;
     int last = 0;
+    QString range;
     QString caption;
     answers.handle([&](QWidget *window) {
         auto *dialog = qobject_cast<QPrintDialog *>(window);
         QVERIFY(dialog);
         first = dialog->minPage();
         last = dialog->maxPage();
+        auto *from = dialog->findChild<QSpinBox *>(QStringLiteral("from"));
+        auto *to = dialog->findChild<QSpinBox *>(QStringLiteral("to"));
+        if (from && to)
+            range = QStringLiteral("%1-%2").arg(from->value()).arg(to->value());
         dialog->reject();
     });
     QTest::mouseClick(button(preview, "Printer setup"), Qt::LeftButton);
     QVERIFY(answers.waitAllAnswered());
     QCOMPARE(first, 1);
     QCOMPARE(last, 4);
+    QCOMPARE(range, QStringLiteral("1-4")); // what the dialog offers: the whole report
     QVERIFY(answers.boxes().isEmpty());
 }
 
@@ -415,6 +447,29 @@ void TestReportPreview::exportToPdf()
     QVERIFY(text.contains(QStringLiteral("Товары магазина автозапчастей")));
     QVERIFY(text.contains(QStringLiteral("Наименование:")));
     QVERIFY(text.contains(QStringLiteral("Деталь 8")));
+}
+
+void TestReportPreview::exportAsksInRussian()
+{
+    FakeReportData data = FakeReportData::numbered(3);
+    Report report = listReport(data);
+    ReportPreview preview(report);
+    showActive(preview);
+    QTRY_VERIFY(preview.productionFinished());
+    ModalAnswers answers;
+    QString title;
+    QStringList filters;
+    answers.handle([&](QWidget *window) {
+        auto *dialog = qobject_cast<QFileDialog *>(window);
+        QVERIFY(dialog);
+        title = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        dialog->reject();
+    });
+    QTest::mouseClick(button(preview, QStringLiteral("Экспорт в PDF")), Qt::LeftButton);
+    QVERIFY(answers.waitAllAnswered());
+    QCOMPARE(title, QStringLiteral("Экспорт в PDF"));
+    QCOMPARE(filters, QStringList{QStringLiteral("Файлы PDF (*.pdf)")});
 }
 
 void TestReportPreview::savedReportLoadsIntoAnotherPreview()
@@ -470,7 +525,11 @@ void TestReportPreview::foreignFileIsRefusedAndChangesNothing()
         auto *dialog = qobject_cast<QFileDialog *>(window);
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Load Report"));
-        dialog->selectFile(file);
+        // Typed, as the user does: selecting it would wait on the dialog's
+        // reading of the folder, which runs on a thread of its own.
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(file);
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
     answers.press(QMessageBox::Ok);
