@@ -61,6 +61,11 @@ TDMAuto::TDMAuto(const ErrorReport &report)
     tblMarka.afterOpen = [this] { tblMarkaAfterOpen(); };
     tblAuto.afterInsert = [this] { tblAutoAfterInsert(); };
 
+    open(report);
+}
+
+void TDMAuto::open(const ErrorReport &report)
+{
     try {
         ADOConnection.open();
     } catch (const std::exception &error) {
@@ -75,6 +80,31 @@ TDMAuto::TDMAuto(const ErrorReport &report)
             report(error);
         }
     }
+}
+
+bool TDMAuto::isOpen() const
+{
+    for (const Cursor *cursor : {&tblCountry, &tblCategory, &tblAuto, &tblMarka, &tblCountryList})
+        if (!cursor->isOpen())
+            return false;
+    return ADOConnection.isOpen();
+}
+
+void TDMAuto::close()
+{
+    for (Cursor *cursor : {&tblCountryList, &tblMarka, &tblAuto, &tblCategory, &tblCountry})
+        cursor->close();
+    ADOConnection.close();
+}
+
+void TDMAuto::reopen(const ErrorReport &report)
+{
+    close();
+    // As at start: no search and the table's own order, until the windows
+    // sort it again.
+    for (Cursor *cursor : {&tblCountry, &tblCategory, &tblAuto, &tblMarka, &tblCountryList})
+        cursor->resetView();
+    open(report);
 }
 
 TDMAuto::~TDMAuto() = default;

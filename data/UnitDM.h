@@ -57,6 +57,14 @@ public:
     Field &tblCountryListcountry_id;
     Field &tblCountryListcountry;
 
+    // True when the connection and all five cursors are open.
+    bool isOpen() const;
+    // Closes the cursors and the connection; a change not yet posted is dropped.
+    void close();
+    // Opens everything anew, as at start (no filter, no sort), after the
+    // file was replaced; each failure goes to `report`.
+    void reopen(const ErrorReport &report);
+
     void tblCountryAfterOpen();
     void tblCategoryAfterOpen();
     void tblMarkaAfterOpen();
@@ -66,6 +74,9 @@ public:
     static constexpr const char *DatabaseFile = "db.mdb";
     // Names in the lookup columns are cut to this many characters.
     static constexpr int LookupWidth = 20;
+
+private:
+    void open(const ErrorReport &report);
 };
 
 // The single instance, alive from its creation at start-up to the end.

@@ -863,6 +863,19 @@ void Cursor::setSort(const QString &text)
     operation.finish();
 }
 
+void Cursor::resetView()
+{
+    if (isOpen())
+        throw Error(QStringLiteral("Таблица «%1» открыта: сбросить отбор и порядок можно только "
+                                   "у закрытой")
+                        .arg(tableName()));
+    filterText_.clear();
+    filtered_ = false;
+    filter_ = FilterExpression();
+    sortText_.clear();
+    sort_ = SortKey{};
+}
+
 void Cursor::rebuildView()
 {
     // The view is the sorted order of all rows, filtered; filtering keeps the

@@ -70,6 +70,9 @@ public:
 
     const QString &Sort() const { return sortText_; }
     void setSort(const QString &text);
+    // Forgets the filter and the sort of a closed cursor, so that it opens
+    // as it did at first.
+    void resetView();
 
     Field &FieldByName(const QString &name);
     Field *findField(const QString &name) const;

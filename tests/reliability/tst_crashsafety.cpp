@@ -1,7 +1,6 @@
 #include "ChurnSchedule.h"
 #include "Peer.h"
 #include "TestCatalogue.h"
-#include "recordset/Currency.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -24,59 +23,6 @@ struct Contents
         return old == other.old && added == other.added;
     }
 };
-
-// The generation that every column of a row holds, or -1 when they differ.
-qint64 generationOf(sqlite3_stmt *row)
-{
-    const QString name =
-        QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(row, 1)));
-    bool ok = false;
-    const qint64 g = name.section(QLatin1Char(' '), 1).toLongLong(&ok);
-    const QByteArray photo(static_cast<const char *>(sqlite3_column_blob(row, 6)),
-                           sqlite3_column_bytes(row, 6));
-    const bool whole =
-        ok && name == ChurnSchedule::name(g) &&
-        QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(row, 2))) ==
-            ChurnSchedule::models(g) &&
-        sqlite3_column_int64(row, 3) == ChurnSchedule::counts(g) &&
-        sqlite3_column_int64(row, 4) == ChurnSchedule::numSklad(g) &&
-        Currency::fromReal(sqlite3_column_double(row, 5)) == ChurnSchedule::price(g) &&
-        photo == ChurnSchedule::photo(g);
-    return whole ? g : -1;
-}
-
-// Opens the file as the next program would (which rolls back an interrupted
-// write), checks it and reads every row's key and generation.
-QString readBack(std::map<qint64, qint64> &rows)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2("db.mdb", &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_stmt *stmt = nullptr;
-    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr);
-    QString integrity;
-    while (sqlite3_step(stmt) == SQLITE_ROW)
-        integrity +=
-            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
-    sqlite3_finalize(stmt);
-    QString problem;
-    if (integrity != QLatin1String("ok"))
-        problem = QStringLiteral("integrity_check: ") + integrity;
-
-    sqlite3_prepare_v2(db,
-                       "SELECT auto_id, tovName, models, counts, numSklad, price, screenshots "
-                       "FROM tovars",
-                       -1, &stmt, nullptr);
-    rows.clear();
-    while (problem.isEmpty() && sqlite3_step(stmt) == SQLITE_ROW) {
-        const qint64 key = sqlite3_column_int64(stmt, 0);
-        rows[key] = generationOf(stmt);
-        if (rows[key] < 0)
-            problem = QStringLiteral("row %1 is torn").arg(key);
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close_v2(db);
-    return problem;
-}
 
 Contents split(const std::map<qint64, qint64> &rows, const std::vector<qint64> &startKeys)
 {
@@ -134,7 +80,7 @@ void TestCrashSafety::killedWriterLeavesWholeRows()
     qint64 stored = 0;
     for (int kill = 0; kill < KillPoints; ++kill) {
         std::map<qint64, qint64> rows;
-        QString problem = readBack(rows);
+        QString problem = ChurnSchedule::readBack(QStringLiteral("db.mdb"), rows);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
         std::vector<qint64> keys;
         for (const auto &row : rows)
@@ -153,7 +99,7 @@ void TestCrashSafety::killedWriterLeavesWholeRows()
         if (QFileInfo(QStringLiteral("db.mdb-journal")).size() > 0)
             ++interrupted;
 
-        problem = readBack(rows);
+        problem = ChurnSchedule::readBack(QStringLiteral("db.mdb"), rows);
         QVERIFY2(
             problem.isEmpty(),
             qPrintable(
