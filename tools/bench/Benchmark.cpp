@@ -2,6 +2,10 @@
 
 #include "CatalogueGenerator.h"
 
+#include "backup/BackupCopy.h"
+#include "backup/BackupFolder.h"
+#include "ui/backup/BackupService.h"
+
 #include "UnitDM.h"
 #include "app/Startup.h"
 #include "recordset/Connection.h"
@@ -15,17 +19,19 @@
 #include "ui/widgets/DBGrid.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QElapsedTimer>
-#include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
+#include <stdexcept>
 #include <sys/resource.h>
 
 namespace {
@@ -79,6 +85,11 @@ const QString kWorkedExample = QStringLiteral(
     "cat_id='3' AND auto_type='12' AND country_id='2' AND tovName LIKE 'Фильтр%' AND "
     "price>='100' AND numSklad='1' AND counts<='10' AND models LIKE '%2107%'");
 const QString kNamePrefix = QStringLiteral("tovName LIKE 'Фильтр%'");
+
+// A benchmark that would measure the wrong thing stops.
+#define QVERIFY_BENCH(condition)                                                                   \
+    if (!(condition))                                                                              \
+        throw std::logic_error("benchmark check failed: " #condition);
 
 double elapsedMs(const QElapsedTimer &timer)
 {
@@ -159,6 +170,61 @@ void Benchmark::openAndFirstPaint(Connection &plain)
     });
     add(QStringLiteral("open: create DMAuto, show the main window, paint the first page"), ours,
         baseline, QString::fromLatin1(kSelectAllSql));
+}
+
+void Benchmark::dailyCopy()
+{
+    // The same start, with the day's copy begun as the program begins it;
+    // each run makes the copy anew.
+    const BackupFolder folder(BackupService::catalogueFile());
+    const auto dropCopies = [&folder] {
+        for (const BackupFolder::Entry &entry : folder.entries())
+            QFile::remove(entry.path);
+    };
+    // One start, timed from creating the windows to the painted grid; the
+    // copy of the run before ends outside the measured time.
+    const auto start = [&](bool withCopy) {
+        std::vector<double> samples;
+        for (int i = 0; i < 3; ++i) {
+            if (frmMain)
+                frmMain->Backups->waitIdle();
+            dropCopies();
+            Startup::destroyComponents();
+            QElapsedTimer timer;
+            timer.start();
+            Startup::createComponents();
+            Startup::showMainWindow();
+            if (withCopy)
+                frmMain->Backups->scheduleDaily();
+            QCoreApplication::processEvents(); // a copy starts here
+            paintGrid();
+            samples.push_back(elapsedMs(timer));
+            QVERIFY_BENCH(!withCopy || frmMain->Backups->isRunning() ||
+                          folder.hasDailyCopy(QDate::currentDate()));
+        }
+        std::sort(samples.begin(), samples.end());
+        return samples[1];
+    };
+    const double without = start(false);
+    const double with = start(true);
+    frmMain->Backups->waitIdle();
+    add(QStringLiteral("open and first paint while the day's copy starts"), with, without,
+        QStringLiteral("the same start without the copy"));
+
+    const QString target = folder.manualCopy(QDateTime::currentDateTime());
+    const double copy = median(3, [&] {
+        QFile::remove(target);
+        BackupCopy::make(BackupService::catalogueFile(), target);
+    });
+    const double file = median(3, [&] {
+        QFile::remove(target + QStringLiteral(".plain"));
+        QFile::copy(BackupService::catalogueFile(), target + QStringLiteral(".plain"));
+    });
+    add(QStringLiteral("the day's copy itself (%1 MB), checked")
+            .arg(QFileInfo(target).size() / (1024 * 1024)),
+        copy, file, QStringLiteral("a plain copy of the file"));
+    QFile::remove(target + QStringLiteral(".plain"));
+    dropCopies();
 }
 
 void Benchmark::filters(Connection &plain)
@@ -344,6 +410,7 @@ void Benchmark::run()
 
     Startup::createComponents();
     openAndFirstPaint(plain);
+    dailyCopy();
     filters(plain);
     searchPanel(plain);
     sorts(plain);

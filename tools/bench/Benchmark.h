@@ -37,6 +37,7 @@ private:
     void print() const;
 
     void openAndFirstPaint(Connection &plain);
+    void dailyCopy();
     void filters(Connection &plain);
     void sorts(Connection &plain);
     void searchPanel(Connection &plain);

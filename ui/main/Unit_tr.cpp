@@ -4,6 +4,8 @@
 #include "UnitDM.h"
 #include "reports/Unit_report_all.h"
 #include "reports/Unit_report_selected.h"
+#include "ui/backup/BackupCommands.h"
+#include "ui/backup/BackupService.h"
 #include "ui/common/Guarded.h"
 #include "ui/common/MessageBoxes.h"
 #include "ui/goods/Unit_editTovars.h"
@@ -80,6 +82,7 @@ TfrmMain::TfrmMain(QWidget *parent) : QMainWindow(parent), ImageList1(ToolPictur
     setTabOrders();
     resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
     new MenuShortcuts(this, {mnuAdd, mnuEdit, mnuDelete, mnuCategory, mnuMark, mnuCountry});
+    Backups = new BackupService(this);
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -120,6 +123,11 @@ void TfrmMain::createMenu()
     mnuOrderDesc->setCheckable(true);
     mnuOrderAsc->setChecked(true);
 
+    // Our own commands, between the sorting and the help.
+    mnuService = MainMenu1->addMenu(QStringLiteral("Сервис"));
+    mnuBackup = menuItem(mnuService, QStringLiteral("Сделать резервную копию"));
+    mnuRestore = menuItem(mnuService, QStringLiteral("Восстановить из копии…"));
+
     N7 = MainMenu1->addMenu(QStringLiteral("Справка"));
     N1 = menuItem(N7, QStringLiteral("О программе"));
     N8 = menuItem(N7, QStringLiteral("Подробное руководство"));
@@ -147,6 +155,8 @@ void TfrmMain::createMenu()
     on(mnuOrderDesc, &TfrmMain::mnuOrderDescClick);
     on(mnuPrintSelect, &TfrmMain::mnuPrintSelectClick);
     on(mnuPrintAll, &TfrmMain::mnuPrintAllClick);
+    on(mnuBackup, &TfrmMain::mnuBackupClick);
+    on(mnuRestore, &TfrmMain::mnuRestoreClick);
     on(N1, &TfrmMain::N1Click);
     on(N8, &TfrmMain::N8Click);
 }
@@ -470,6 +480,40 @@ void TfrmMain::mnuMarkClick()
 void TfrmMain::mnuCountryClick()
 {
     frmCountry->exec();
+}
+
+void TfrmMain::mnuBackupClick()
+{
+    BackupCommands::makeCopy(this, *Backups);
+}
+
+void TfrmMain::mnuRestoreClick()
+{
+    // The windows show the restored catalogue from its start, whatever the
+    // restore ended with: the data module has been opened anew.
+    bool replaced = false;
+    try {
+        replaced = BackupCommands::restore(this, *Backups);
+    } catch (...) {
+        resetView();
+        throw;
+    }
+    if (replaced)
+        resetView();
+}
+
+void TfrmMain::resetView()
+{
+    for (QCheckBox *box : {checkCat, checkMarka, checkCountry})
+        box->setChecked(false);
+    for (QLineEdit *edit : {editTovName, editModel, editPrice, editNumSklad, editCount})
+        edit->clear();
+    for (QComboBox *box : {cbPrice, cbNumSklad, cbCount})
+        box->setCurrentIndex(0);
+    SortOrder.clear();
+    mnuOrderAsc->setChecked(true);
+    mnuOrderDesc->setChecked(false);
+    mnuSortKodClick();
 }
 
 void TfrmMain::mnuPrintAllClick()

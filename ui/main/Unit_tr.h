@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+class BackupService;
 class DBGrid;
 class DBImage;
 class PressToolButton;
@@ -37,14 +38,17 @@ public:
     void bindDataModule();
 
     QMenuBar *MainMenu1;
-    QMenu *N3, *N2, *mnuPrint, *N4, *N13, *N7;
+    QMenu *N3, *N2, *mnuPrint, *N4, *N13, *mnuService, *N7;
     QAction *mnuAdd, *mnuEdit, *mnuDelete;
     QAction *mnuCategory, *mnuMark, *mnuCountry;
     QAction *mnuPrintSelect, *mnuPrintAll;
     QAction *mnuSortKod, *N5, *N12, *N6, *N15, *N14, *N11, *N10, *N9;
     QAction *mnuOrderAsc, *mnuOrderDesc;
+    QAction *mnuBackup, *mnuRestore;
     QAction *N1, *N8;
     QList<QIcon> ImageList1;
+    // The catalogue's copies: the daily one, on request, and restoring one.
+    BackupService *Backups;
 
     QWidget *ControlBar1;
     QWidget *ToolBar1;
@@ -73,6 +77,8 @@ public:
     void mnuCategoryClick();
     void mnuMarkClick();
     void mnuCountryClick();
+    void mnuBackupClick();
+    void mnuRestoreClick();
     void mnuPrintAllClick();
     void mnuPrintSelectClick();
     void gridAutoDblClick();
@@ -109,6 +115,8 @@ private:
     void createGoodsArea();
     void createSearchPanel();
     void setTabOrders();
+    // After a restore: no search, the first sort, as at start.
+    void resetView();
     void sortBy(const QString &field);
     void setOrder(const QString &order, QAction *marked, QAction *unmarked);
     void fillReferenceList(QCheckBox *box, QComboBox *list, Cursor &cursor, Field &key,

@@ -1,0 +1,56 @@
+#include "BackupCommands.h"
+
+#include "BackupService.h"
+#include "RestoreDialog.h"
+
+#include "backup/BackupCheck.h"
+#include "backup/BackupFolder.h"
+#include "ui/common/MessageBoxes.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+void BackupCommands::makeCopy(QWidget *owner, BackupService &service)
+{
+    const QString path = service.copyNow();
+    MessageBoxes::information(
+        owner,
+        QStringLiteral("Резервная копия каталога сделана:\n%1").arg(QDir::toNativeSeparators(path)),
+        QStringLiteral("Сообщение"));
+}
+
+bool BackupCommands::restore(QWidget *owner, BackupService &service)
+{
+    const BackupFolder folder(BackupService::catalogueFile());
+    std::vector<BackupFolder::Entry> entries = folder.entries();
+    if (entries.empty()) {
+        MessageBoxes::information(owner,
+                                  QStringLiteral("Резервных копий каталога пока нет: они "
+                                                 "хранятся в папке «%1».")
+                                      .arg(QDir::toNativeSeparators(folder.path())),
+                                  QStringLiteral("Сообщение"));
+        return false;
+    }
+    RestoreDialog dialog(owner, std::move(entries));
+    if (dialog.exec() != QDialog::Accepted || !dialog.chosen())
+        return false;
+    const BackupFolder::Entry chosen = *dialog.chosen();
+    // A damaged copy is refused before anything is asked or changed.
+    BackupCheck::goodsIn(chosen.path, true);
+    const QString date = RestoreDialog::dateText(chosen);
+    if (!MessageBoxes::confirm(QStringLiteral("Восстановить каталог из резервной копии от %1?\n\n"
+                                              "Текущий каталог сначала будет сохранён в "
+                                              "отдельную копию, так что восстановление можно "
+                                              "будет отменить.")
+                                   .arg(date),
+                               QStringLiteral("Восстановление")))
+        return false;
+    const QString kept = service.restore(chosen.path);
+    QString text = QStringLiteral("Каталог восстановлен из копии от %1.").arg(date);
+    if (!kept.isEmpty())
+        text += QStringLiteral("\nПрежний каталог сохранён в копии «%1»: его можно вернуть той "
+                               "же командой.")
+                    .arg(QFileInfo(kept).fileName());
+    MessageBoxes::information(owner, text, QStringLiteral("Сообщение"));
+    return true;
+}
