@@ -97,6 +97,12 @@ void TDMAuto::close()
     ADOConnection.close();
 }
 
+void TDMAuto::reload(const ErrorReport &report)
+{
+    close();
+    open(report);
+}
+
 void TDMAuto::reopen(const ErrorReport &report)
 {
     close();

@@ -64,6 +64,9 @@ public:
     // Opens everything anew, as at start (no filter, no sort), after the
     // file was replaced; each failure goes to `report`.
     void reopen(const ErrorReport &report);
+    // Opens everything anew with the search and order in force, after the
+    // file was changed in bulk, so that added rows show too.
+    void reload(const ErrorReport &report);
 
     void tblCountryAfterOpen();
     void tblCategoryAfterOpen();

@@ -88,6 +88,10 @@ public:
     QString displayTextAt(int row, int field) const;
     // The RecNo that a row reports while it is being painted: -1 while inserting.
     int recNoAt(int row) const;
+    // A stored column's value at a view row: integers, keys, amounts in
+    // ten-thousandths, a photo's size.
+    bool isNullAt(int row, int field) const;
+    qint64 numberAt(int row, int field) const;
 
     void attach(DataLink *link);
     void detach(DataLink *link);
@@ -165,8 +169,6 @@ private:
     // Reading a value at a view row, through the pending change where one is.
     int storeRowAt(int row) const;
     const Pending *pendingAt(int row, int field) const;
-    bool isNullAt(int row, int field) const;
-    qint64 numberAt(int row, int field) const;
     QString textAt(int row, int field) const;
 
     // The field operations, at the current row.

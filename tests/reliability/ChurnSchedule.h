@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestCatalogue.h"
 #include "recordset/Currency.h"
 #include "recordset/Cursor.h"
 
@@ -49,6 +50,19 @@ inline QByteArray photo(qint64 g)
 {
     const QByteArray mark = QByteArray::number(g);
     return mark + QByteArray(6000, char('a' + g % 26)) + mark;
+}
+
+// Generation `g` as a row that a test puts into its catalogue.
+inline TestCatalogue::Goods row(qint64 g)
+{
+    TestCatalogue::Goods goods;
+    goods.tovName = name(g);
+    goods.models = models(g);
+    goods.counts = int(counts(g));
+    goods.numSklad = int(numSklad(g));
+    goods.price = price(g);
+    goods.screenshots = photo(g);
+    return goods;
 }
 
 inline void fill(Cursor &goods, qint64 g)

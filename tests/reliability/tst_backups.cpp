@@ -24,16 +24,8 @@ namespace {
 void addChurnRows(TestCatalogue &catalogue, int rows, qint64 g)
 {
     catalogue.query("BEGIN");
-    for (int i = 0; i < rows; ++i, ++g) {
-        TestCatalogue::Goods goods;
-        goods.tovName = ChurnSchedule::name(g);
-        goods.models = ChurnSchedule::models(g);
-        goods.counts = int(ChurnSchedule::counts(g));
-        goods.numSklad = int(ChurnSchedule::numSklad(g));
-        goods.price = ChurnSchedule::price(g);
-        goods.screenshots = ChurnSchedule::photo(g);
-        catalogue.addGoods(goods);
-    }
+    for (int i = 0; i < rows; ++i, ++g)
+        catalogue.addGoods(ChurnSchedule::row(g));
     catalogue.query("COMMIT");
 }
 

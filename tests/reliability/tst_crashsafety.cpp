@@ -64,16 +64,8 @@ private slots:
 void TestCrashSafety::killedWriterLeavesWholeRows()
 {
     TestCatalogue catalogue;
-    for (qint64 g = 1; g <= 5; ++g) {
-        TestCatalogue::Goods goods;
-        goods.tovName = ChurnSchedule::name(g);
-        goods.models = ChurnSchedule::models(g);
-        goods.counts = int(ChurnSchedule::counts(g));
-        goods.numSklad = int(ChurnSchedule::numSklad(g));
-        goods.price = ChurnSchedule::price(g);
-        goods.screenshots = ChurnSchedule::photo(g);
-        catalogue.addGoods(goods);
-    }
+    for (qint64 g = 1; g <= 5; ++g)
+        catalogue.addGoods(ChurnSchedule::row(g));
 
     constexpr int KillPoints = 150;
     int interrupted = 0; // kills that left a write half done (a hot journal)

@@ -1,0 +1,93 @@
+#include "PriceListMapping.h"
+
+#include <vector>
+
+namespace {
+
+// Titles that name each target, the likeliest first.
+const std::vector<QStringList> &synonyms()
+{
+    static const std::vector<QStringList> lists = {
+        {"артикул", "артикул производителя", "каталожный номер", "номер детали", "part number",
+         "partnumber", "sku", "article", "oem", "код", "код товара"},
+        {"наименование", "наименование товара", "название", "товар", "номенклатура", "описание",
+         "name", "description"},
+        {"модель", "модели", "применяемость", "применение", "автомобиль", "model"},
+        {"количество", "колво", "кол", "остаток", "остатки", "наличие", "в наличии", "шт", "qty",
+         "quantity", "stock"},
+        {"цена", "цена руб", "стоимость", "цена розничная", "розничная цена", "розница", "price"},
+        {"категория", "группа", "группа товаров", "раздел", "category", "group"},
+        {"марка", "марка авто", "марка автомобиля", "make"},
+        {"производитель", "страна", "страна производства", "страна происхождения", "country",
+         "manufacturer"},
+        {"склад", "склада", "номер склада", "warehouse"},
+    };
+    return lists;
+}
+
+// How well `title` names a target: 0 for its first synonym, higher for
+// later ones and for titles that only begin with one; -1 for none.
+int rank(const QString &title, const QStringList &names)
+{
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (title == names[i])
+            return int(i);
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (title.startsWith(names[i] + QLatin1Char(' ')))
+            return int(names.size() + i);
+    return -1;
+}
+
+} // namespace
+
+QString PriceListMapping::label(Target target)
+{
+    static const char *const labels[] = {"Артикул",    "Наименование",  "Модель",
+                                         "Количество", "Цена",          "Категория",
+                                         "Марка",      "Производитель", "№ склада"};
+    return QString::fromUtf8(labels[target]);
+}
+
+QString PriceListMapping::normalized(const QString &title)
+{
+    QString text;
+    for (QChar c : title.toLower()) {
+        if (c == QChar(0x0451)) // ё
+            c = QChar(0x0435);
+        if (c.isLetterOrNumber())
+            text += c;
+        else if (c.isSpace() || c == QLatin1Char(',') || c == QLatin1Char('.') ||
+                 c == QLatin1Char('/'))
+            text += QLatin1Char(' ');
+        // hyphens, "№", brackets: dropped ("кол-во" → "колво")
+    }
+    return text.simplified();
+}
+
+PriceListMapping PriceListMapping::guess(const QStringList &titles)
+{
+    PriceListMapping mapping;
+    std::vector<bool> used(size_t(titles.size()), false);
+    // The best pairs first: a title that names a target exactly beats one
+    // that only begins like it.
+    struct Pair
+    {
+        int rank, target, column;
+    };
+    std::vector<Pair> pairs;
+    for (int target = 0; target < TargetCount; ++target)
+        for (int column = 0; column < int(titles.size()); ++column) {
+            const int r = rank(normalized(titles[column]), synonyms()[size_t(target)]);
+            if (r >= 0)
+                pairs.push_back({r, target, column});
+        }
+    std::stable_sort(pairs.begin(), pairs.end(),
+                     [](const Pair &a, const Pair &b) { return a.rank < b.rank; });
+    for (const Pair &pair : pairs) {
+        if (used[size_t(pair.column)] || mapping.isMapped(Target(pair.target)))
+            continue;
+        mapping.setColumn(Target(pair.target), pair.column);
+        used[size_t(pair.column)] = true;
+    }
+    return mapping;
+}
