@@ -1,6 +1,7 @@
 #include "Benchmark.h"
 
 #include "CatalogueGenerator.h"
+#include "ExchangeFigures.h"
 
 #include "backup/BackupCopy.h"
 #include "backup/BackupFolder.h"
@@ -417,6 +418,10 @@ void Benchmark::run()
     repaint();
     lookupFollowing();
     posts(plain);
+    if (goods_ <= 100000) // a million rows is no spreadsheet
+        ExchangeFigures::measure(
+            goods_, [this](const QString &what, double ours, double baseline,
+                           const QString &query) { add(what, ours, baseline, query); });
     if (goods_ <= 10000) // the report figures are taken at 10,000 goods
         reports();
     Startup::destroyComponents();

@@ -8,6 +8,7 @@
 #include "ui/backup/BackupService.h"
 #include "ui/common/Guarded.h"
 #include "ui/common/MessageBoxes.h"
+#include "ui/exchange/ExchangeCommands.h"
 #include "ui/goods/Unit_editTovars.h"
 #include "ui/reference/Unit_Category.h"
 #include "ui/reference/Unit_country.h"
@@ -125,6 +126,9 @@ void TfrmMain::createMenu()
 
     // Our own commands, between the sorting and the help.
     mnuService = MainMenu1->addMenu(QStringLiteral("Сервис"));
+    mnuExport = menuItem(mnuService, QStringLiteral("Сохранить найденные в таблицу…"));
+    mnuImport = menuItem(mnuService, QStringLiteral("Загрузить прайс-лист…"));
+    mnuService->addSeparator();
     mnuBackup = menuItem(mnuService, QStringLiteral("Сделать резервную копию"));
     mnuRestore = menuItem(mnuService, QStringLiteral("Восстановить из копии…"));
 
@@ -155,6 +159,8 @@ void TfrmMain::createMenu()
     on(mnuOrderDesc, &TfrmMain::mnuOrderDescClick);
     on(mnuPrintSelect, &TfrmMain::mnuPrintSelectClick);
     on(mnuPrintAll, &TfrmMain::mnuPrintAllClick);
+    on(mnuExport, &TfrmMain::mnuExportClick);
+    on(mnuImport, &TfrmMain::mnuImportClick);
     on(mnuBackup, &TfrmMain::mnuBackupClick);
     on(mnuRestore, &TfrmMain::mnuRestoreClick);
     on(N1, &TfrmMain::N1Click);
@@ -480,6 +486,16 @@ void TfrmMain::mnuMarkClick()
 void TfrmMain::mnuCountryClick()
 {
     frmCountry->exec();
+}
+
+void TfrmMain::mnuExportClick()
+{
+    ExchangeCommands::exportFound(this, *gridAuto);
+}
+
+void TfrmMain::mnuImportClick()
+{
+    ExchangeCommands::importPriceList(this, *Backups);
 }
 
 void TfrmMain::mnuBackupClick()

@@ -44,7 +44,7 @@ public:
     QAction *mnuPrintSelect, *mnuPrintAll;
     QAction *mnuSortKod, *N5, *N12, *N6, *N15, *N14, *N11, *N10, *N9;
     QAction *mnuOrderAsc, *mnuOrderDesc;
-    QAction *mnuBackup, *mnuRestore;
+    QAction *mnuExport, *mnuImport, *mnuBackup, *mnuRestore;
     QAction *N1, *N8;
     QList<QIcon> ImageList1;
     // The catalogue's copies: the daily one, on request, and restoring one.
@@ -77,6 +77,8 @@ public:
     void mnuCategoryClick();
     void mnuMarkClick();
     void mnuCountryClick();
+    void mnuExportClick();
+    void mnuImportClick();
     void mnuBackupClick();
     void mnuRestoreClick();
     void mnuPrintAllClick();
