@@ -15,7 +15,7 @@ cmake --build "$build" -j"$(nproc)"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for name in filter photo pagefile; do
+for name in filter photo pagefile csv; do
     cp -r "$top/fuzz/corpus/$name" "$work/$name"
     # A photo may legitimately take 256 MB; nothing may ask for more.
     if ! "$build/fuzz/${name}_fuzzer" -max_total_time="$seconds" -timeout=10 \
