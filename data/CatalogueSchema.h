@@ -23,6 +23,12 @@ public:
     // 2: prices as the amounts themselves.
     static constexpr qint32 FormatVersion = 2;
 
+    // Adding a reference row by its name (?1), for the tools that fill a
+    // catalogue in bulk.
+    static constexpr const char *InsertCategorySql = "INSERT INTO category (catName) VALUES (?1)";
+    static constexpr const char *InsertMakeSql = "INSERT INTO autotype (name) VALUES (?1)";
+    static constexpr const char *InsertCountrySql = "INSERT INTO country (country) VALUES (?1)";
+
     // The statements that put both marks into a file's header.
     static QList<QByteArray> markStatements();
 

@@ -1,5 +1,7 @@
 #include "PriceListImport.h"
 
+#include "CatalogueSchema.h"
+
 #include "recordset/Connection.h"
 #include "recordset/Currency.h"
 #include "recordset/Error.h"
@@ -18,9 +20,6 @@ constexpr const char *kGoodsSql =
 constexpr const char *kCategoriesSql = "SELECT cat_id, catName FROM category";
 constexpr const char *kMakesSql = "SELECT auto_type, name FROM autotype";
 constexpr const char *kCountriesSql = "SELECT country_id, country FROM country";
-constexpr const char *kInsertCategorySql = "INSERT INTO category (catName) VALUES (?1)";
-constexpr const char *kInsertMakeSql = "INSERT INTO autotype (name) VALUES (?1)";
-constexpr const char *kInsertCountrySql = "INSERT INTO country (country) VALUES (?1)";
 // A value left NULL keeps what the row holds.
 constexpr const char *kUpdateSql =
     "UPDATE tovars SET price = coalesce(?1, price), counts = coalesce(?2, counts) "
@@ -271,9 +270,11 @@ void PriceListImport::apply(Connection &connection, const Plan &plan)
         }
         return known;
     };
-    const auto categories = withNew(kCategoriesSql, kInsertCategorySql, plan.newCategories);
-    const auto makes = withNew(kMakesSql, kInsertMakeSql, plan.newMakes);
-    const auto countries = withNew(kCountriesSql, kInsertCountrySql, plan.newCountries);
+    const auto categories =
+        withNew(kCategoriesSql, CatalogueSchema::InsertCategorySql, plan.newCategories);
+    const auto makes = withNew(kMakesSql, CatalogueSchema::InsertMakeSql, plan.newMakes);
+    const auto countries =
+        withNew(kCountriesSql, CatalogueSchema::InsertCountrySql, plan.newCountries);
 
     Statement update(connection, kUpdateSql);
     for (const Update &u : plan.updates) {

@@ -17,9 +17,6 @@
 
 namespace {
 
-constexpr const char *kInsertCategorySql = "INSERT INTO category (catName) VALUES (?1)";
-constexpr const char *kInsertMakeSql = "INSERT INTO autotype (name) VALUES (?1)";
-constexpr const char *kInsertCountrySql = "INSERT INTO country (country) VALUES (?1)";
 constexpr const char *kInsertGoodsSql =
     "INSERT INTO tovars (codeTov, numSklad, cat_id, tovName, models, counts, price, auto_type, "
     "country_id, screenshots) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
@@ -240,9 +237,11 @@ qint64 keyOf(const QList<qint64> &keys, int index)
 
 void fillDemo(Connection &connection)
 {
-    const QList<qint64> categories = insertNames(connection, kInsertCategorySql, kDemoCategories);
-    const QList<qint64> makes = insertNames(connection, kInsertMakeSql, kDemoMakes);
-    const QList<qint64> countries = insertNames(connection, kInsertCountrySql, kDemoCountries);
+    const QList<qint64> categories =
+        insertNames(connection, CatalogueSchema::InsertCategorySql, kDemoCategories);
+    const QList<qint64> makes = insertNames(connection, CatalogueSchema::InsertMakeSql, kDemoMakes);
+    const QList<qint64> countries =
+        insertNames(connection, CatalogueSchema::InsertCountrySql, kDemoCountries);
 
     const QList<CatalogueGenerator::Photo> photoKinds = CatalogueGenerator::demoPhotos();
     QList<QByteArray> photos;
@@ -423,9 +422,12 @@ void fillBenchmark(Connection &connection, int goodsCount, quint32 seed)
     for (const char *root : kCategoryRoots)
         for (const char *vehicles : kVehicleClasses)
             categoryNames.append(QByteArray(root) + " (" + vehicles + ')');
-    const QList<qint64> categories = insertNames(connection, kInsertCategorySql, categoryNames);
-    const QList<qint64> makes = insertNames(connection, kInsertMakeSql, kBenchmarkMakes);
-    const QList<qint64> countries = insertNames(connection, kInsertCountrySql, kBenchmarkCountries);
+    const QList<qint64> categories =
+        insertNames(connection, CatalogueSchema::InsertCategorySql, categoryNames);
+    const QList<qint64> makes =
+        insertNames(connection, CatalogueSchema::InsertMakeSql, kBenchmarkMakes);
+    const QList<qint64> countries =
+        insertNames(connection, CatalogueSchema::InsertCountrySql, kBenchmarkCountries);
 
     const QByteArray photo = CatalogueGenerator::photoBytes(
         {DemoPictures::Subject::BrakeDisc, QSize(300, 220), BmpWriter::Kind::Rgb24});
