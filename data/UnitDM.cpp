@@ -1,11 +1,26 @@
 #include "UnitDM.h"
 
 #include "CatalogueSchema.h"
+#include "recordset/Connection.h"
+#include "recordset/server/ServerConnection.h"
 
 TDMAuto *DMAuto = nullptr;
 
+bool TDMAuto::onServer()
+{
+    return !qEnvironmentVariable(Store::ServerVariable).trimmed().isEmpty();
+}
+
+std::unique_ptr<Store> TDMAuto::makeStore()
+{
+    if (onServer())
+        return std::make_unique<ServerConnection>(
+            qEnvironmentVariable(Store::ServerVariable).trimmed());
+    return std::make_unique<Connection>(QString::fromLatin1(DatabaseFile));
+}
+
 TDMAuto::TDMAuto(const ErrorReport &report)
-    : ADOConnection(QString::fromLatin1(DatabaseFile)),
+    : store_(makeStore()), ADOConnection(*store_),
       tblCountry(ADOConnection, CatalogueSchema::countries()),
       tblCategory(ADOConnection, CatalogueSchema::categories()),
       tblAuto(ADOConnection, CatalogueSchema::goods()),

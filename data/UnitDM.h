@@ -1,16 +1,20 @@
 #pragma once
 
-#include "recordset/Connection.h"
 #include "recordset/Cursor.h"
 #include "recordset/DataSource.h"
+#include "recordset/Store.h"
 
 #include <exception>
 #include <functional>
+#include <memory>
 
 // The data module: the one connection to the catalogue, its five cursors, the
 // data links the windows bind to, and the column objects.
 class TDMAuto
 {
+    // The store that ADOConnection names; declared first, as it is made first.
+    std::unique_ptr<Store> store_;
+
 public:
     using ErrorReport = std::function<void(const std::exception &)>;
 
@@ -21,7 +25,7 @@ public:
     TDMAuto(const TDMAuto &) = delete;
     TDMAuto &operator=(const TDMAuto &) = delete;
 
-    Connection ADOConnection;
+    Store &ADOConnection;
     Cursor tblCountry;
     Cursor tblCategory;
     Cursor tblAuto;
@@ -75,6 +79,11 @@ public:
 
     // The catalogue file, looked for in the current directory.
     static constexpr const char *DatabaseFile = "db.mdb";
+    // The catalogue's store: the server that Store::ServerVariable names, or
+    // else the file.
+    static std::unique_ptr<Store> makeStore();
+    // True when the catalogue is kept on a server rather than in the file.
+    static bool onServer();
     // Names in the lookup columns are cut to this many characters.
     static constexpr int LookupWidth = 20;
 

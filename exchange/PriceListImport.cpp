@@ -2,10 +2,10 @@
 
 #include "CatalogueSchema.h"
 
-#include "recordset/Connection.h"
 #include "recordset/Currency.h"
 #include "recordset/Error.h"
-#include "recordset/Statement.h"
+#include "recordset/RowStore.h"
+#include "recordset/Store.h"
 #include "recordset/Transaction.h"
 
 #include <QRegularExpression>
@@ -15,18 +15,28 @@
 
 namespace {
 
-constexpr const char *kGoodsSql =
-    "SELECT auto_id, codeTov, tovName, models, price, counts FROM tovars";
-constexpr const char *kCategoriesSql = "SELECT cat_id, catName FROM category";
-constexpr const char *kMakesSql = "SELECT auto_type, name FROM autotype";
-constexpr const char *kCountriesSql = "SELECT country_id, country FROM country";
-// A value left NULL keeps what the row holds.
-constexpr const char *kUpdateSql =
-    "UPDATE tovars SET price = coalesce(?1, price), counts = coalesce(?2, counts) "
-    "WHERE auto_id = ?3";
-constexpr const char *kInsertGoodsSql =
-    "INSERT INTO tovars (codeTov, numSklad, cat_id, tovName, models, counts, price, auto_type, "
-    "country_id) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
+// The columns of the goods that matching reads, in this order.
+TableSchema matchedGoods()
+{
+    return TableSchema(QStringLiteral("tovars"),
+                       {{QStringLiteral("auto_id"), FieldType::AutoInc, 0},
+                        {QStringLiteral("codeTov"), FieldType::Text, 0},
+                        {QStringLiteral("tovName"), FieldType::Text, 0},
+                        {QStringLiteral("models"), FieldType::Text, 0},
+                        {QStringLiteral("price"), FieldType::Currency, 0},
+                        {QStringLiteral("counts"), FieldType::Integer, 0}});
+}
+enum MatchedColumn { MatchedKey, MatchedCode, MatchedName, MatchedModel, MatchedPrice, MatchedCount };
+
+StoreValue textValue(const QString &text)
+{
+    return text.isEmpty() ? StoreValue{} : StoreValue{false, 0, text, {}};
+}
+
+StoreValue numberValue(const std::optional<qint64> &number)
+{
+    return number ? StoreValue{false, *number, {}, {}} : StoreValue{};
+}
 
 // The widths of the text columns that a line may fill.
 constexpr int CodeWidth = 20;
@@ -44,13 +54,15 @@ QString nameKey(const QString &name, const QString &model)
     return key(name) + QChar(0x1f) + key(model);
 }
 
-// Reference names ignoring case, to their keys.
-std::map<QString, qint64> references(const Connection &connection, const char *sql)
+// Reference names ignoring case, to their keys; the table's key comes first
+// and its name second.
+std::map<QString, qint64> references(Store &store, const TableSchema &table)
 {
     std::map<QString, qint64> names;
-    Statement query(connection, sql);
-    while (query.step())
-        names.emplace(key(query.text(1)), query.integer(0));
+    RowStore rows(table);
+    store.readAll(table, rows);
+    for (int r = 0; r < rows.rowCount(); ++r)
+        names.emplace(key(rows.text(r, 1)), rows.integer(r, 0));
     return names;
 }
 
@@ -98,27 +110,34 @@ std::optional<qint64> PriceListImport::integerOf(const QString &text)
     return value;
 }
 
-PriceListImport::Plan PriceListImport::plan(const Connection &connection, const SheetTable &sheet,
+PriceListImport::Plan PriceListImport::plan(Store &store, const SheetTable &sheet,
                                             const PriceListMapping &mapping, const Options &options)
 {
     using T = PriceListMapping::Target;
     std::vector<Goods> goods;
     std::unordered_map<QString, std::vector<size_t>> byCode, byName;
     {
-        Statement query(connection, kGoodsSql);
-        while (query.step()) {
-            Goods g{query.integer(0), query.currency(4),
-                    query.isNull(5) ? std::nullopt : std::optional<qint64>(query.integer(5))};
-            const size_t index = goods.size();
-            goods.push_back(g);
-            if (!query.text(1).trimmed().isEmpty())
-                byCode[key(query.text(1))].push_back(index);
-            byName[nameKey(query.text(2), query.text(3))].push_back(index);
+        const TableSchema matched = matchedGoods();
+        RowStore rows(matched);
+        store.readAll(matched, rows);
+        goods.reserve(size_t(rows.rowCount()));
+        const auto number = [&rows](int r, int column) {
+            return rows.isNull(r, column) ? std::nullopt
+                                          : std::optional<qint64>(rows.integer(r, column));
+        };
+        for (int r = 0; r < rows.rowCount(); ++r) {
+            goods.push_back({rows.integer(r, MatchedKey), number(r, MatchedPrice),
+                             number(r, MatchedCount)});
+            const QString code = rows.text(r, MatchedCode);
+            if (!code.trimmed().isEmpty())
+                byCode[key(code)].push_back(goods.size() - 1);
+            byName[nameKey(rows.text(r, MatchedName), rows.text(r, MatchedModel))].push_back(
+                goods.size() - 1);
         }
     }
-    const auto categories = references(connection, kCategoriesSql);
-    const auto makes = references(connection, kMakesSql);
-    const auto countries = references(connection, kCountriesSql);
+    const auto categories = references(store, CatalogueSchema::categories());
+    const auto makes = references(store, CatalogueSchema::makes());
+    const auto countries = references(store, CatalogueSchema::countries());
 
     Plan plan;
     std::map<size_t, int> changedBy; // goods row → the line that changes it
@@ -254,67 +273,50 @@ PriceListImport::Plan PriceListImport::plan(const Connection &connection, const 
     return plan;
 }
 
-void PriceListImport::apply(Connection &connection, const Plan &plan)
+void PriceListImport::apply(Store &store, const Plan &plan)
 {
-    Transaction transaction(connection);
+    Transaction transaction(store);
     // The references new goods name, those made now included.
-    const auto withNew = [&connection](const char *select, const char *insert,
-                                       const QStringList &names) {
-        std::map<QString, qint64> known = references(connection, select);
-        Statement add(connection, insert);
-        for (const QString &name : names) {
-            add.bindText(1, name);
-            add.step();
-            known[key(name)] = add.lastInsertRowId();
-            add.reset();
-        }
+    const auto withNew = [&store](const TableSchema &table, const QStringList &names) {
+        std::map<QString, qint64> known = references(store, table);
+        for (const QString &name : names)
+            known[key(name)] = store.insert(table, {textValue(name)});
         return known;
     };
-    const auto categories =
-        withNew(kCategoriesSql, CatalogueSchema::InsertCategorySql, plan.newCategories);
-    const auto makes = withNew(kMakesSql, CatalogueSchema::InsertMakeSql, plan.newMakes);
-    const auto countries =
-        withNew(kCountriesSql, CatalogueSchema::InsertCountrySql, plan.newCountries);
+    const auto categories = withNew(CatalogueSchema::categories(), plan.newCategories);
+    const auto makes = withNew(CatalogueSchema::makes(), plan.newMakes);
+    const auto countries = withNew(CatalogueSchema::countries(), plan.newCountries);
 
-    Statement update(connection, kUpdateSql);
+    const TableSchema goods = CatalogueSchema::goods();
+    const int price = goods.indexOf(QStringLiteral("price"));
+    const int counts = goods.indexOf(QStringLiteral("counts"));
     for (const Update &u : plan.updates) {
-        if (u.price)
-            update.bindCurrency(1, *u.price);
-        if (u.count)
-            update.bindInteger(2, *u.count);
-        update.bindInteger(3, u.key);
-        update.step();
-        update.reset();
+        // A value the plan leaves out keeps what the row holds.
+        std::vector<int> fields;
+        std::vector<StoreValue> values;
+        if (u.price) {
+            fields.push_back(price);
+            values.push_back(numberValue(u.price));
+        }
+        if (u.count) {
+            fields.push_back(counts);
+            values.push_back(numberValue(u.count));
+        }
+        if (!fields.empty())
+            store.update(goods, u.key, fields, values);
     }
 
     // A new row without a reference takes 0, as one added in the editor
     // with an empty reference list.
     const auto keyOf = [](const std::map<QString, qint64> &known, const QString &name) {
         const auto found = known.find(key(name));
-        return name.isEmpty() || found == known.end() ? qint64(0) : found->second;
+        return numberValue(name.isEmpty() || found == known.end() ? qint64(0) : found->second);
     };
-    Statement insert(connection, kInsertGoodsSql);
-    for (const Addition &a : plan.additions) {
-        const auto text = [&insert](int parameter, const QString &value) {
-            if (value.isEmpty())
-                insert.bindNull(parameter);
-            else
-                insert.bindText(parameter, value);
-        };
-        text(1, a.code);
-        if (a.warehouse)
-            insert.bindInteger(2, *a.warehouse);
-        insert.bindInteger(3, keyOf(categories, a.category));
-        text(4, a.name);
-        text(5, a.model);
-        if (a.count)
-            insert.bindInteger(6, *a.count);
-        if (a.price)
-            insert.bindCurrency(7, *a.price);
-        insert.bindInteger(8, keyOf(makes, a.make));
-        insert.bindInteger(9, keyOf(countries, a.country));
-        insert.step();
-        insert.reset();
-    }
+    for (const Addition &a : plan.additions)
+        // Every column but the key, in the table's order; no photo.
+        store.insert(goods, {textValue(a.code), numberValue(a.warehouse),
+                             keyOf(categories, a.category), textValue(a.name),
+                             textValue(a.model), numberValue(a.count), numberValue(a.price),
+                             keyOf(makes, a.make), keyOf(countries, a.country), StoreValue{}});
     transaction.commit();
 }

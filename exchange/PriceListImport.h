@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-class Connection;
+class Store;
 
 // A supplier's price list brought into the catalogue: first a plan of what
 // would change, shown to the user, then the plan written in one transaction.
@@ -44,11 +44,11 @@ public:
         QStringList newCategories, newMakes, newCountries;
     };
 
-    // Reads the catalogue through `connection` and decides, line by line.
-    static Plan plan(const Connection &connection, const SheetTable &sheet,
-                     const PriceListMapping &mapping, const Options &options);
+    // Reads the catalogue from `store` and decides, line by line.
+    static Plan plan(Store &store, const SheetTable &sheet, const PriceListMapping &mapping,
+                     const Options &options);
     // Writes the plan in one transaction: all of it, or nothing (Error).
-    static void apply(Connection &connection, const Plan &plan);
+    static void apply(Store &store, const Plan &plan);
 
     // The amount a price list's cell holds: "1 234,50", "289.9", "350 руб.".
     static std::optional<qint64> priceOf(const QString &text);

@@ -3,7 +3,7 @@
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 
-packages="cmake make g++ clang libclang-rt-14-dev pkg-config qt6-base-dev qt6-translations-l10n libsqlite3-dev libxlsxwriter-dev libminizip-dev libcsv-dev fonts-liberation2 fonts-dejavu-core poppler-utils"
+packages="cmake make g++ clang libclang-rt-14-dev pkg-config qt6-base-dev qt6-translations-l10n libsqlite3-dev libxlsxwriter-dev libminizip-dev libcsv-dev libpq-dev postgresql-15 fonts-liberation2 fonts-dejavu-core poppler-utils"
 missing=""
 for package in $packages; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

@@ -1,7 +1,9 @@
 #include "Connection.h"
 
 #include "Error.h"
+#include "RowStore.h"
 #include "Statement.h"
+#include "TableSql.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -149,4 +151,121 @@ QString Connection::describe(int rc) const
     }
     const char *detail = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
     return QStringLiteral("Ошибка базы данных «%1»: %2").arg(file, QString::fromUtf8(detail));
+}
+
+// --- the store's operations --------------------------------------------------
+
+namespace {
+
+constexpr const char *kBeginSql = "BEGIN IMMEDIATE";
+constexpr const char *kCommitSql = "COMMIT";
+constexpr const char *kRollbackSql = "ROLLBACK";
+
+void bindValue(Statement &statement, int parameter, FieldType type, const StoreValue &value)
+{
+    if (value.null)
+        statement.bindNull(parameter);
+    else if (type == FieldType::Text)
+        statement.bindText(parameter, value.text);
+    else if (type == FieldType::Blob)
+        statement.bindBlob(parameter, value.bytes);
+    else if (type == FieldType::Currency)
+        statement.bindCurrency(parameter, value.number);
+    else
+        statement.bindInteger(parameter, value.number);
+}
+
+} // namespace
+
+TableSchema Connection::verified(const TableSchema &declared)
+{
+    open();
+    return declared.verified(*this);
+}
+
+void Connection::readAll(const TableSchema &schema, RowStore &rows)
+{
+    open();
+    const TableSql sql(schema);
+    Statement query(*this, sql.selectAll());
+    while (query.step())
+        sql.readRow(query, rows, rows.appendRow());
+}
+
+bool Connection::readRow(const TableSchema &schema, qint64 key, const std::vector<int> &withBytes,
+                         bool /*lock: the transaction holds the whole file already*/,
+                         RowStore &rows, std::map<int, QByteArray> &bytes)
+{
+    open();
+    const TableSql sql(schema);
+    Statement read(*this, sql.selectRow(withBytes));
+    read.bindInteger(1, key);
+    if (!read.step())
+        return false;
+    sql.readRow(read, rows, rows.appendRow());
+    for (const int i : withBytes)
+        bytes[i] = read.isNull(i) ? QByteArray() : read.blob(i);
+    return true;
+}
+
+std::optional<QByteArray> Connection::readBlob(const TableSchema &schema, int field, qint64 key)
+{
+    open();
+    Statement query(*this, TableSql(schema).selectBlob(field));
+    query.bindInteger(1, key);
+    if (!query.step() || query.isNull(0))
+        return std::nullopt;
+    return query.blob(0);
+}
+
+qint64 Connection::insert(const TableSchema &schema, const std::vector<StoreValue> &values)
+{
+    open();
+    Statement insert(*this, TableSql(schema).insert());
+    int parameter = 0;
+    for (int i = 0; i < schema.fieldCount(); ++i)
+        if (i != schema.keyIndex()) {
+            bindValue(insert, parameter + 1, schema.field(i).type, values[size_t(parameter)]);
+            ++parameter;
+        }
+    insert.step();
+    return insert.lastInsertRowId();
+}
+
+int Connection::update(const TableSchema &schema, qint64 key, const std::vector<int> &fields,
+                       const std::vector<StoreValue> &values)
+{
+    open();
+    Statement update(*this, TableSql(schema).update(fields));
+    for (size_t n = 0; n < fields.size(); ++n)
+        bindValue(update, int(n) + 1, schema.field(fields[n]).type, values[n]);
+    update.bindInteger(int(fields.size()) + 1, key);
+    update.step();
+    return update.changes();
+}
+
+int Connection::remove(const TableSchema &schema, qint64 key)
+{
+    open();
+    Statement remove(*this, TableSql(schema).remove());
+    remove.bindInteger(1, key);
+    remove.step();
+    return remove.changes();
+}
+
+void Connection::begin()
+{
+    open();
+    Statement(*this, kBeginSql).step();
+}
+
+void Connection::commit()
+{
+    Statement(*this, kCommitSql).step();
+}
+
+void Connection::rollback()
+{
+    if (db_ && !sqlite3_get_autocommit(db_))
+        Statement(*this, kRollbackSql).step();
 }

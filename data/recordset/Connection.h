@@ -1,27 +1,46 @@
 #pragma once
 
+#include "Store.h"
+
 #include <QElapsedTimer>
 #include <QString>
 
 struct sqlite3;
 
-// The one connection to the catalogue file. The file is opened by the name the
-// caller gives (a bare name resolves against the current directory), for shared
-// use with other programs, and is never created here.
-class Connection
+// The connection to a catalogue file: the store when the catalogue is kept
+// on this computer. The file is opened by the name the caller gives (a bare
+// name resolves against the current directory), for shared use with other
+// programs, and is never created here.
+class Connection : public Store
 {
 public:
     explicit Connection(QString fileName);
-    ~Connection();
+    ~Connection() override;
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
     // Opens the file unless it is open already; throws Error when it cannot.
-    void open();
-    void close();
-    bool isOpen() const { return db_ != nullptr; }
+    void open() override;
+    void close() override;
+    bool isOpen() const override { return db_ != nullptr; }
     // True when the engine or the file system refuses writes to the file.
-    bool isReadOnly() const { return readOnly_; }
+    bool isReadOnly() const override { return readOnly_; }
+    QString name() const override { return fileName_; }
+
+    TableSchema verified(const TableSchema &declared) override;
+    void readAll(const TableSchema &schema, RowStore &rows) override;
+    bool readRow(const TableSchema &schema, qint64 key, const std::vector<int> &withBytes,
+                 bool lock, RowStore &rows, std::map<int, QByteArray> &bytes) override;
+    std::optional<QByteArray> readBlob(const TableSchema &schema, int field, qint64 key) override;
+    qint64 insert(const TableSchema &schema, const std::vector<StoreValue> &values) override;
+    int update(const TableSchema &schema, qint64 key, const std::vector<int> &fields,
+               const std::vector<StoreValue> &values) override;
+    int remove(const TableSchema &schema, qint64 key) override;
+    // BEGIN IMMEDIATE: the write lock at once, waiting for another program's
+    // up to the busy timeout. A crash before COMMIT leaves the file as it was.
+    void begin() override;
+    void commit() override;
+    void rollback() override;
 
     const QString &fileName() const { return fileName_; }
     sqlite3 *handle() const { return db_; }

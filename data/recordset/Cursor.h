@@ -5,6 +5,7 @@
 #include "Field.h"
 #include "FilterExpression.h"
 #include "RowStore.h"
+#include "Store.h"
 #include "TableSchema.h"
 
 #include <QVariant>
@@ -15,8 +16,8 @@
 #include <optional>
 #include <vector>
 
-class Connection;
 class DataLink;
+
 
 enum class CursorState { Inactive, Browse, Edit, Insert };
 
@@ -26,7 +27,7 @@ enum class CursorState { Inactive, Browse, Edit, Insert };
 class Cursor
 {
 public:
-    Cursor(Connection &connection, TableSchema schema);
+    Cursor(Store &store, TableSchema schema);
     ~Cursor();
     Cursor(const Cursor &) = delete;
     Cursor &operator=(const Cursor &) = delete;
@@ -105,13 +106,9 @@ public:
 private:
     friend class Field;
 
-    struct Pending
+    struct Pending : StoreValue
     {
         bool changed = false;
-        bool null = true;
-        qint64 number = 0;
-        QString text;
-        QByteArray bytes;
     };
     struct Lookup
     {
@@ -163,7 +160,6 @@ private:
     void adoptStoredRow(int row, const StoredRow &stored);
     ColumnConflict describeConflict(int field, const StoredRow &stored) const;
     QString valueText(int field, bool null, qint64 number, const QString &text) const;
-    void bindPending(class Statement &statement, int parameter, int field) const;
     void storePending(int row, int field);
 
     // Reading a value at a view row, through the pending change where one is.
@@ -175,7 +171,7 @@ private:
     void write(int field, Pending value);
     QByteArray bytesOf(int field) const;
 
-    Connection &connection_;
+    Store &db_;
     TableSchema declared_;
     TableSchema schema_; // as the store has it, once open
     std::vector<std::unique_ptr<Field>> fields_;

@@ -1,17 +1,10 @@
 #include "Transaction.h"
 
-#include "Connection.h"
-#include "Statement.h"
+#include "Store.h"
 
-namespace {
-constexpr const char *kBeginSql = "BEGIN IMMEDIATE";
-constexpr const char *kCommitSql = "COMMIT";
-constexpr const char *kRollbackSql = "ROLLBACK";
-} // namespace
-
-Transaction::Transaction(Connection &connection) : connection_(connection)
+Transaction::Transaction(Store &store) : store_(store)
 {
-    Statement(connection_, kBeginSql).step();
+    store_.begin();
 }
 
 Transaction::~Transaction()
@@ -19,15 +12,15 @@ Transaction::~Transaction()
     if (done_)
         return;
     try {
-        Statement(connection_, kRollbackSql).step();
+        store_.rollback();
     } catch (...) {
-        // The engine rolls back by itself when a statement fails hard; a second
-        // failure here leaves nothing more to undo.
+        // The engine rolls back by itself when a statement fails hard or the
+        // connection is gone; a second failure here leaves nothing to undo.
     }
 }
 
 void Transaction::commit()
 {
-    Statement(connection_, kCommitSql).step();
+    store_.commit();
     done_ = true;
 }

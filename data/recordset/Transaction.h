@@ -1,14 +1,14 @@
 #pragma once
 
-class Connection;
+class Store;
 
-// Scopes one write: BEGIN IMMEDIATE at construction (waiting for another
-// program's lock up to the busy timeout), ROLLBACK in the destructor unless
-// commit() ran. A crash in between leaves the file as it was before.
+// Scopes one write: the store's transaction begins at construction and is
+// rolled back in the destructor unless commit() ran. A crash in between
+// leaves the catalogue as it was before.
 class Transaction
 {
 public:
-    explicit Transaction(Connection &connection);
+    explicit Transaction(Store &store);
     ~Transaction();
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;
@@ -16,6 +16,6 @@ public:
     void commit();
 
 private:
-    Connection &connection_;
+    Store &store_;
     bool done_ = false;
 };

@@ -6,6 +6,7 @@
 #include "TypeText.h"
 
 #include "UnitDM.h"
+#include "recordset/Connection.h"
 #include "app/Startup.h"
 #include "ui/goods/Unit_editTovars.h"
 #include "ui/main/Unit_tr.h"

@@ -6,7 +6,6 @@
 #include "exchange/PriceListImport.h"
 #include "exchange/XlsxReader.h"
 #include "exchange/XlsxSheetWriter.h"
-#include "recordset/Statement.h"
 #include "ui/backup/BackupService.h"
 #include "ui/exchange/ExchangeCommands.h"
 #include "ui/main/Unit_tr.h"
@@ -20,7 +19,6 @@
 
 namespace {
 
-constexpr const char *kCodesSql = "SELECT codeTov FROM tovars ORDER BY auto_id";
 
 double elapsedMs(const QElapsedTimer &timer)
 {
@@ -73,9 +71,10 @@ void ExchangeFigures::measure(int goods, const Add &add)
     const QString list = dir.filePath(QStringLiteral("price.xlsx"));
     {
         QStringList codes;
-        Statement query(DMAuto->ADOConnection, kCodesSql);
-        while (query.step() && codes.size() < goods / 2)
-            codes << query.text(0);
+        const Cursor &cursor = DMAuto->tblAuto;
+        const int code = DMAuto->tblAutocodeTov.index();
+        for (int row = 0; row < cursor.displayRowCount() && codes.size() < goods / 2; ++row)
+            codes << cursor.displayTextAt(row, code);
         XlsxSheetWriter writer(list);
         writer.begin({{QStringLiteral("Артикул"), SheetColumn::Kind::Text, 16},
                       {QStringLiteral("Наименование"), SheetColumn::Kind::Text, 40},

@@ -1,19 +1,25 @@
 // autoparts-newdb: makes a new catalogue file, empty or with demo data, or
-// brings one made by an earlier version up to the present format. The
-// program itself never creates its database.
+// brings one made by an earlier version up to the present format; makes the
+// catalogue's tables on a database server, or moves a file catalogue there.
+// The program itself never creates its database.
 
 #include "CatalogueGenerator.h"
 #include "CatalogueSchema.h"
 #include "CatalogueUpgrade.h"
+#include "ServerCatalogue.h"
+#include "recordset/Connection.h"
 #include "recordset/Error.h"
+#include "recordset/server/ServerConnection.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -26,8 +32,17 @@ const char *const kUsage =
     "                                перевести каталог, сделанный прежней версией\n"
     "                                (до того, как цены стали храниться в рублях),\n"
     "                                в нынешний формат\n"
-    "Программа открывает каталог под именем db.mdb в текущей папке.\n"
-    "Существующий файл не перезаписывается.\n";
+    "  autoparts-newdb --server СТРОКА [--demo]\n"
+    "                                создать таблицы каталога (пустого или с\n"
+    "                                демонстрационными данными) в пустой базе данных\n"
+    "                                на сервере PostgreSQL\n"
+    "  autoparts-newdb --copy ФАЙЛ --server СТРОКА\n"
+    "                                перенести каталог из файла на сервер\n"
+    "СТРОКА - строка подключения libpq, например postgresql://shop@server/autoparts\n"
+    "или service=autoparts; пароль берётся из ~/.pgpass или файла служб.\n"
+    "Программа открывает каталог под именем db.mdb в текущей папке, а если задана\n"
+    "переменная окружения AUTOPARTS_DATABASE (строка подключения), то на сервере.\n"
+    "Существующий файл и существующие таблицы не перезаписываются.\n";
 
 void print(FILE *stream, const QString &text)
 {
@@ -63,6 +78,69 @@ QString folderProblem(const QString &path)
     return QString();
 }
 
+// Takes "--name VALUE" out of `arguments`; an empty value when absent.
+std::optional<QString> takeOption(QStringList &arguments, const QString &name, QString *error)
+{
+    const int at = int(arguments.indexOf(name));
+    if (at < 0)
+        return std::nullopt;
+    if (at + 1 >= arguments.size() || arguments[at + 1].startsWith(QLatin1String("--"))) {
+        *error = QStringLiteral("после «%1» нужно указать значение").arg(name);
+        return std::nullopt;
+    }
+    const QString value = arguments[at + 1];
+    arguments.remove(at, 2);
+    return value;
+}
+
+// The server forms: the tables made empty, with the demo (made in a
+// temporary file first, then copied), or from a file catalogue.
+int onServer(const QString &target, const std::optional<QString> &copyFrom, bool demo, int argc,
+             char *argv[])
+{
+    std::unique_ptr<QCoreApplication> app;
+    if (demo) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    try {
+        ServerConnection server(target);
+        server.open();
+        if (!copyFrom && !demo) {
+            ServerCatalogue::create(server);
+            print(stdout, QStringLiteral("Создан пустой каталог в базе данных «%1»\n")
+                              .arg(server.name()));
+            return 0;
+        }
+        QTemporaryDir temporary;
+        QString source = copyFrom.value_or(QString());
+        if (demo) {
+            if (!temporary.isValid())
+                return fail(QStringLiteral("не удаётся создать временную папку"));
+            source = temporary.filePath(QStringLiteral("demo.mdb"));
+            CatalogueGenerator::createDemo(source);
+        } else if (!QFileInfo::exists(source)) {
+            return fail(QStringLiteral("файл «%1» не найден").arg(QDir::toNativeSeparators(source)));
+        }
+        Connection file(source);
+        qint64 copied = 0;
+        ServerCatalogue::copy(file, server, [&copied](qint64 done, qint64) { copied = done; });
+        print(stdout, demo ? QStringLiteral("Создан каталог с демонстрационными данными в базе "
+                                            "данных «%1»\n")
+                                 .arg(server.name())
+                           : QStringLiteral("Каталог %1 перенесён в базу данных «%2»; перенесено "
+                                            "записей: %3\n")
+                                 .arg(QDir::toNativeSeparators(source), server.name())
+                                 .arg(copied));
+        return 0;
+    } catch (const std::exception &error) {
+        return fail(QString::fromUtf8(error.what()));
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -74,6 +152,24 @@ int main(int argc, char *argv[])
         arguments == QStringList{QStringLiteral("-h")}) {
         print(stdout, QString::fromUtf8(kUsage));
         return 0;
+    }
+    QString optionError;
+    const std::optional<QString> server =
+        takeOption(arguments, QStringLiteral("--server"), &optionError);
+    const std::optional<QString> copyFrom =
+        takeOption(arguments, QStringLiteral("--copy"), &optionError);
+    if (!optionError.isEmpty())
+        return usageError(optionError);
+    if (copyFrom && !server)
+        return usageError(QStringLiteral("«--copy» переносит каталог на сервер: укажите его "
+                                         "ключом «--server»"));
+    if (server) {
+        const bool withDemo = arguments.removeAll(QStringLiteral("--demo")) > 0;
+        if (!arguments.isEmpty())
+            return usageError(QStringLiteral("лишние аргументы: %1").arg(arguments.join(' ')));
+        if (withDemo && copyFrom)
+            return usageError(QStringLiteral("«--demo» и «--copy» вместе не используются"));
+        return onServer(*server, copyFrom, withDemo, argc, argv);
     }
     const bool demo = !arguments.isEmpty() && arguments.first() == QLatin1String("--demo");
     const bool upgrade = !arguments.isEmpty() && arguments.first() == QLatin1String("--upgrade");

@@ -6,12 +6,30 @@
 #include "backup/BackupCheck.h"
 #include "backup/BackupFolder.h"
 #include "ui/common/MessageBoxes.h"
+#include "UnitDM.h"
+#include "recordset/Error.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+namespace {
+
+// The copies are of the file; a catalogue on a server is copied there, by
+// the server's own tools, where they do not hold other workstations up.
+void refuseOnServer()
+{
+    if (TDMAuto::onServer())
+        throw Error(QStringLiteral("Каталог хранится на сервере базы данных «%1»: его резервные "
+                                   "копии делает сервер (например, программой pg_dump), а эта "
+                                   "команда копирует только каталог-файл.")
+                        .arg(DMAuto->ADOConnection.name()));
+}
+
+} // namespace
+
 void BackupCommands::makeCopy(QWidget *owner, BackupService &service)
 {
+    refuseOnServer();
     const QString path = service.copyNow();
     MessageBoxes::information(
         owner,
@@ -21,6 +39,7 @@ void BackupCommands::makeCopy(QWidget *owner, BackupService &service)
 
 bool BackupCommands::restore(QWidget *owner, BackupService &service)
 {
+    refuseOnServer();
     const BackupFolder folder(BackupService::catalogueFile());
     std::vector<BackupFolder::Entry> entries = folder.entries();
     if (entries.empty()) {

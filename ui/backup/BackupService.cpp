@@ -84,7 +84,9 @@ void BackupService::scheduleDaily()
 
 void BackupService::tryDaily()
 {
-    if (!DMAuto || !DMAuto->isOpen() || !DMAuto->tblAuto.CanModify() || isRunning())
+    // A catalogue on a server is the server's to keep safe.
+    if (!DMAuto || TDMAuto::onServer() || !DMAuto->isOpen() || !DMAuto->tblAuto.CanModify() ||
+        isRunning())
         return;
     if (modalOpen()) {
         QTimer::singleShot(WatchMs, this, [this] { tryDaily(); });

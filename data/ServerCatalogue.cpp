@@ -1,0 +1,137 @@
+#include "ServerCatalogue.h"
+
+#include "CatalogueSchema.h"
+#include "recordset/Connection.h"
+#include "recordset/Error.h"
+#include "recordset/RowStore.h"
+#include "recordset/Transaction.h"
+#include "recordset/server/ServerConnection.h"
+#include "recordset/server/ServerResult.h"
+#include "recordset/server/ServerSchema.h"
+#include "recordset/server/ServerSql.h"
+
+#include <vector>
+
+namespace {
+
+constexpr const char *kTableExistsSql = "SELECT to_regclass($1) IS NOT NULL";
+// The identity column's counter continues after the largest key copied;
+// with no rows it starts at 1.
+constexpr const char *kAdvanceKeySql =
+    "SELECT setval(pg_get_serial_sequence($1, $2), coalesce(max(%1), 0) + 1, false) FROM %2";
+
+// Reference names are unique, as in the file, so the server itself refuses
+// a duplicate (with the same message as the file's engine).
+std::vector<TableSchema> tables()
+{
+    return {CatalogueSchema::categories(), CatalogueSchema::makes(), CatalogueSchema::countries(),
+            CatalogueSchema::goods()};
+}
+
+bool isReferenceName(const TableSchema &table, int field)
+{
+    return table.table() != QLatin1String("tovars") && table.field(field).type == FieldType::Text;
+}
+
+QByteArray createSql(const TableSchema &table)
+{
+    QByteArray sql = "CREATE TABLE " + ServerSql::name(table.table()) + " (";
+    for (int i = 0; i < table.fieldCount(); ++i) {
+        if (i)
+            sql += ", ";
+        sql += ServerSql::name(table.field(i).name) + ' ' +
+               ServerSchema::columnType(table.field(i));
+        if (isReferenceName(table, i))
+            sql += " UNIQUE";
+    }
+    return sql + ')';
+}
+
+QByteArray insertWithKeySql(const TableSchema &table)
+{
+    QByteArray columns, values;
+    for (int i = 0; i < table.fieldCount(); ++i) {
+        if (i) {
+            columns += ", ";
+            values += ", ";
+        }
+        columns += ServerSql::name(table.field(i).name);
+        values += '$' + QByteArray::number(i + 1);
+    }
+    return "INSERT INTO " + ServerSql::name(table.table()) + " (" + columns + ") VALUES (" +
+           values + ')';
+}
+
+void createTables(ServerConnection &server)
+{
+    for (const TableSchema &table : tables()) {
+        const ServerResult exists = server.execute(
+            kTableExistsSql, {ServerConnection::Parameter{ServerSql::name(table.table()), false}});
+        if (exists.rows() == 1 && exists.value(0, 0) == "t")
+            throw Error(QStringLiteral("В базе данных «%1» уже есть таблица «%2»: каталог на "
+                                       "сервере уже создан. Ничего не изменено.")
+                            .arg(server.name(), table.table()));
+    }
+    for (const TableSchema &table : tables())
+        server.execute(createSql(table));
+}
+
+} // namespace
+
+void ServerCatalogue::create(ServerConnection &server)
+{
+    Transaction transaction(server);
+    createTables(server);
+    transaction.commit();
+}
+
+void ServerCatalogue::copy(Connection &file, ServerConnection &server, const Progress &progress)
+{
+    file.open();
+    std::vector<std::pair<TableSchema, RowStore>> read;
+    qint64 total = 0;
+    for (const TableSchema &declared : tables()) {
+        const TableSchema table = file.verified(declared);
+        RowStore rows(table);
+        file.readAll(table, rows);
+        total += rows.rowCount();
+        read.emplace_back(table, std::move(rows));
+    }
+
+    Transaction transaction(server);
+    createTables(server);
+    qint64 done = 0;
+    for (const auto &[table, rows] : read) {
+        const QByteArray insert = insertWithKeySql(table);
+        for (int r = 0; r < rows.rowCount(); ++r) {
+            std::vector<ServerConnection::Parameter> parameters;
+            for (int i = 0; i < table.fieldCount(); ++i) {
+                StoreValue value;
+                value.null = rows.isNull(r, i);
+                if (value.null) {
+                } else if (table.field(i).type == FieldType::Text) {
+                    value.text = rows.text(r, i);
+                } else if (table.field(i).type == FieldType::Blob) {
+                    // The snapshot holds only sizes; the photo is read now.
+                    const auto bytes = file.readBlob(table, i, rows.integer(r, table.keyIndex()));
+                    value.null = !bytes;
+                    value.bytes = bytes.value_or(QByteArray());
+                } else {
+                    value.number = rows.integer(r, i);
+                }
+                parameters.push_back(ServerConnection::parameter(table.field(i).type, value));
+            }
+            server.execute(insert, parameters, &table);
+            if (progress && (++done % 1000 == 0 || done == total))
+                progress(done, total);
+        }
+        const QByteArray key = ServerSql::name(table.field(table.keyIndex()).name);
+        const QByteArray name = ServerSql::name(table.table());
+        server.execute(QString::fromLatin1(kAdvanceKeySql)
+                           .arg(QString::fromUtf8(key), QString::fromUtf8(name))
+                           .toUtf8(),
+                       {ServerConnection::Parameter{name, false},
+                        ServerConnection::Parameter{table.field(table.keyIndex()).name.toLower().toUtf8(), false}});
+    }
+    transaction.commit();
+}

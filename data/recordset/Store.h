@@ -1,0 +1,78 @@
+#pragma once
+
+#include "TableSchema.h"
+
+#include <QByteArray>
+#include <QString>
+#include <map>
+#include <optional>
+#include <vector>
+
+class RowStore;
+
+// One value as it goes into the store: a number is an integer, a key or an
+// amount in ten-thousandths, as the column's type says.
+struct StoreValue
+{
+    bool null = true;
+    qint64 number = 0;
+    QString text;
+    QByteArray bytes;
+};
+
+// Where the catalogue is kept: a file or a database server. Cursors reach
+// the rows only through these operations, so nothing above them knows which
+// store it is. Every failure throws Error (a StoreError for the engine's
+// refusals) with a message a shop user can read; a store that lost its
+// connection connects again on the next operation.
+class Store
+{
+public:
+    virtual ~Store() = default;
+
+    // Connects unless connected; throws Error when it cannot.
+    virtual void open() = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // True when the store refuses writes.
+    virtual bool isReadOnly() const = 0;
+    // How messages name the catalogue: its file, or its database on the
+    // server (never with a password).
+    virtual QString name() const = 0;
+
+    // Checks the table as the store has it; returns the schema with the
+    // store's text widths, or throws Error naming the table and column.
+    virtual TableSchema verified(const TableSchema &declared) = 0;
+
+    // Every row in key order into `rows`; blobs only by their size.
+    virtual void readAll(const TableSchema &schema, RowStore &rows) = 0;
+    // The row whose key is `key` appended to `rows`, blobs by their size,
+    // and the bytes of the blob columns in `withBytes` into `bytes`. With
+    // `lock`, inside a transaction, no one else can change the row until it
+    // ends (waiting for another's lock as long as the store allows). False
+    // when there is no such row.
+    virtual bool readRow(const TableSchema &schema, qint64 key, const std::vector<int> &withBytes,
+                         bool lock, RowStore &rows, std::map<int, QByteArray> &bytes) = 0;
+    // One blob; none when it is NULL or the row is gone.
+    virtual std::optional<QByteArray> readBlob(const TableSchema &schema, int field,
+                                               qint64 key) = 0;
+
+    // A new row of every column but the key, in column order; returns the
+    // key that the store gave it.
+    virtual qint64 insert(const TableSchema &schema, const std::vector<StoreValue> &values) = 0;
+    // Sets `fields` of the row whose key is `key`; returns the rows changed.
+    virtual int update(const TableSchema &schema, qint64 key, const std::vector<int> &fields,
+                       const std::vector<StoreValue> &values) = 0;
+    // Returns the rows deleted (0 when another program deleted it first).
+    virtual int remove(const TableSchema &schema, qint64 key) = 0;
+
+    // One transaction at a time; begin takes the right to write at once
+    // where the store knows such a thing.
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+
+    // The setting that puts the catalogue on a server: a libpq connection
+    // string. Unset or empty, the catalogue is the file.
+    static constexpr const char *ServerVariable = "AUTOPARTS_DATABASE";
+};

@@ -1,0 +1,430 @@
+#include "ServerConnection.h"
+
+#include "ServerResult.h"
+#include "ServerSchema.h"
+#include "ServerSql.h"
+
+#include "../Currency.h"
+#include "../Error.h"
+#include "../RowStore.h"
+
+#include <libpq-fe.h>
+
+namespace {
+
+constexpr const char *kLockTimeoutSql = "SET lock_timeout = 3000";
+constexpr const char *kReadOnlySql =
+    "SELECT pg_is_in_recovery() OR current_setting('transaction_read_only') = 'on'";
+constexpr const char *kBeginSql = "BEGIN";
+constexpr const char *kCommitSql = "COMMIT";
+constexpr const char *kRollbackSql = "ROLLBACK";
+
+// Failures that the server names by these classes of SQLSTATE.
+constexpr const char *kUniqueViolation = "23505";
+constexpr const char *kNotNullViolation = "23502";
+constexpr const char *kLockNotAvailable = "55P03";
+constexpr const char *kSerializationFailure = "40001";
+constexpr const char *kDeadlock = "40P01";
+constexpr const char *kReadOnlyTransaction = "25006";
+constexpr const char *kInsufficientPrivilege = "42501";
+constexpr const char *kDiskFull = "53100";
+
+// Codes of StoreError for the server's refusals; the text says the rest.
+enum Code { Refused = 1, Lost = 2, Busy = 3 };
+
+// Settings that come before the user's connection string, which may
+// override them: a dead network is noticed within seconds rather than after
+// the system's quarter of an hour, so no command hangs.
+constexpr const char *kDefaultKeywords[] = {"connect_timeout", "keepalives", "keepalives_idle",
+                                            "keepalives_interval", "keepalives_count",
+                                            "tcp_user_timeout", "application_name"};
+constexpr const char *kDefaultValues[] = {"5", "1", "5", "2", "3", "10000", "autoparts"};
+
+// A PostgreSQL amount of numeric(19,4) in text ("-289.5000") as ten-thousandths.
+std::optional<qint64> amountOf(std::string_view text)
+{
+    bool negative = false;
+    size_t i = 0;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        negative = text[i++] == '-';
+    qint64 units = 0;
+    bool any = false;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, any = true)
+        if (__builtin_mul_overflow(units, 10, &units) ||
+            __builtin_add_overflow(units, text[i] - '0', &units))
+            return std::nullopt;
+    qint64 fraction = 0;
+    int digits = 0;
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, any = true)
+            if (digits < 4) {
+                fraction = fraction * 10 + (text[i] - '0');
+                ++digits;
+            }
+    }
+    if (!any || i != text.size())
+        return Currency::fromText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    for (; digits < 4; ++digits)
+        fraction *= 10;
+    qint64 value = 0;
+    if (__builtin_mul_overflow(units, Currency::Scale, &value) ||
+        __builtin_add_overflow(value, fraction, &value))
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+qint64 integerOf(std::string_view text)
+{
+    qint64 value = 0;
+    bool negative = !text.empty() && text[0] == '-';
+    for (size_t i = negative ? 1 : 0; i < text.size(); ++i)
+        value = value * 10 + (text[i] - '0');
+    return negative ? -value : value;
+}
+
+// A row of selectAll or selectRow into `row` of `store`.
+void readValues(const ServerResult &result, int resultRow, const TableSchema &schema,
+                RowStore &store, int row)
+{
+    for (int i = 0; i < schema.fieldCount(); ++i) {
+        if (result.isNull(resultRow, i))
+            continue;
+        const std::string_view value = result.value(resultRow, i);
+        switch (schema.field(i).type) {
+        case FieldType::Text:
+            store.setText(row, i, value);
+            break;
+        case FieldType::Currency:
+            if (const auto amount = amountOf(value))
+                store.setInteger(row, i, *amount);
+            break;
+        case FieldType::Blob:
+            // octet_length gives the size; the value itself, hex-escaped bytes.
+            if (value.size() >= 2 && value[0] == '\\' && value[1] == 'x')
+                store.setInteger(row, i, qint64(value.size() - 2) / 2);
+            else
+                store.setInteger(row, i, integerOf(value));
+            break;
+        case FieldType::AutoInc:
+        case FieldType::Integer:
+            store.setInteger(row, i, integerOf(value));
+            break;
+        }
+    }
+}
+
+QByteArray unescapedBytes(std::string_view hex)
+{
+    size_t length = 0;
+    unsigned char *bytes =
+        PQunescapeBytea(reinterpret_cast<const unsigned char *>(hex.data()), &length);
+    QByteArray result(reinterpret_cast<const char *>(bytes), qsizetype(length));
+    PQfreemem(bytes);
+    return result;
+}
+
+QString field(const PGresult *result, int code)
+{
+    const char *value = PQresultErrorField(result, code);
+    return value ? QString::fromUtf8(value) : QString();
+}
+
+// The declared name of a column that the server names in lower case.
+QString declaredName(const TableSchema *schema, const QString &serverName)
+{
+    if (schema)
+        for (const FieldDef &def : schema->fields())
+            if (def.name.compare(serverName, Qt::CaseInsensitive) == 0)
+                return def.name;
+    return serverName;
+}
+
+} // namespace
+
+ServerConnection::ServerConnection(QString connectionString)
+    : connectionString_(std::move(connectionString)), name_(describeTarget(connectionString_))
+{
+}
+
+ServerConnection::~ServerConnection()
+{
+    close();
+}
+
+QString ServerConnection::describeTarget(const QString &connectionString)
+{
+    char *error = nullptr;
+    const QByteArray utf8 = connectionString.toUtf8();
+    PQconninfoOption *options = PQconninfoParse(utf8.constData(), &error);
+    PQfreemem(error);
+    if (!options)
+        return QStringLiteral("(неверная строка подключения)");
+    QString database, host, user, service;
+    for (PQconninfoOption *o = options; o->keyword; ++o) {
+        if (!o->val || !*o->val)
+            continue;
+        const QString value = QString::fromUtf8(o->val);
+        const QByteArray keyword(o->keyword);
+        if (keyword == "dbname")
+            database = value;
+        else if (keyword == "host" || (keyword == "hostaddr" && host.isEmpty()))
+            host = value;
+        else if (keyword == "user")
+            user = value;
+        else if (keyword == "service")
+            service = value;
+    }
+    PQconninfoFree(options);
+    if (database.isEmpty())
+        database = !service.isEmpty() ? service : (!user.isEmpty() ? user : qEnvironmentVariable("USER"));
+    if (host.isEmpty())
+        host = service.isEmpty() ? QStringLiteral("localhost") : QString();
+    return host.isEmpty() ? database : QStringLiteral("%1 на сервере %2").arg(database, host);
+}
+
+void ServerConnection::open()
+{
+    if (conn_)
+        return;
+    std::vector<const char *> keywords(std::begin(kDefaultKeywords), std::end(kDefaultKeywords));
+    std::vector<const char *> values(std::begin(kDefaultValues), std::end(kDefaultValues));
+    const QByteArray utf8 = connectionString_.toUtf8();
+    keywords.push_back("dbname"); // expanded: the user's string, over the defaults
+    values.push_back(utf8.constData());
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
+    conn_ = PQconnectdbParams(keywords.data(), values.data(), 1);
+    if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
+        const QString detail = conn_ ? QString::fromUtf8(PQerrorMessage(conn_)).trimmed()
+                                     : QStringLiteral("нет памяти");
+        close();
+        raiseConnectFailure(detail);
+    }
+    PQsetClientEncoding(conn_, "UTF8");
+    try {
+        execute(kLockTimeoutSql);
+        const ServerResult result = execute(kReadOnlySql);
+        readOnly_ = result.rows() == 1 && result.value(0, 0) == "t";
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+void ServerConnection::raiseConnectFailure(const QString &detail)
+{
+    const QString lower = detail.toLower();
+    if (lower.contains(QLatin1String("password")) || lower.contains(QLatin1String("парол")) ||
+        lower.contains(QLatin1String("authentication")) ||
+        lower.contains(QLatin1String("аутентификац")))
+        throw StoreError(Refused, QStringLiteral("Сервер базы данных «%1» не принял имя "
+                                                 "пользователя или пароль")
+                                      .arg(name_));
+    if ((lower.contains(QLatin1String("database")) || lower.contains(QLatin1String("база"))) &&
+        (lower.contains(QLatin1String("does not exist")) ||
+         lower.contains(QLatin1String("не существует"))))
+        throw StoreError(Refused, QStringLiteral("База данных «%1» не найдена").arg(name_));
+    if (lower.contains(QLatin1String("invalid connection option")) ||
+        lower.contains(QLatin1String("missing")) || lower.contains(QLatin1String("invalid uri")))
+        throw StoreError(Refused, QStringLiteral("Неверная строка подключения к серверу базы "
+                                                 "данных (%1): %2")
+                                      .arg(QString::fromLatin1(ServerVariable), detail));
+    throw StoreError(Lost, QStringLiteral("Нет связи с сервером базы данных «%1». Проверьте, что "
+                                          "сервер запущен и доступен по сети (%2)")
+                               .arg(name_, detail.section(QLatin1Char('\n'), 0, 0)));
+}
+
+void ServerConnection::close()
+{
+    if (conn_) {
+        PQfinish(conn_);
+        conn_ = nullptr;
+    }
+    readOnly_ = false;
+}
+
+ServerConnection::Parameter ServerConnection::parameter(FieldType type, const StoreValue &value)
+{
+    if (value.null)
+        return {};
+    switch (type) {
+    case FieldType::Text:
+        return {value.text.toUtf8(), false};
+    case FieldType::Blob:
+        return {value.bytes, true};
+    case FieldType::Currency:
+        return {Currency::format(value.number, QLatin1Char('.')).toLatin1(), false};
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+        break;
+    }
+    return {QByteArray::number(value.number), false};
+}
+
+ServerResult ServerConnection::execute(const QByteArray &sql,
+                                       const std::vector<Parameter> &parameters,
+                                       const TableSchema *schema, bool binary)
+{
+    open();
+    std::vector<const char *> values;
+    std::vector<int> lengths, formats;
+    for (const Parameter &p : parameters) {
+        values.push_back(p.value ? (p.value->isEmpty() ? "" : p.value->constData()) : nullptr);
+        lengths.push_back(p.value ? int(p.value->size()) : 0);
+        formats.push_back(p.binary ? 1 : 0);
+    }
+    ServerResult result(PQexecParams(conn_, sql.constData(), int(parameters.size()), nullptr,
+                                     values.data(), lengths.data(), formats.data(),
+                                     binary ? 1 : 0));
+    const ExecStatusType status = result.get() ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        raise(result, schema);
+    return result;
+}
+
+void ServerConnection::raise(const ServerResult &result, const TableSchema *schema)
+{
+    if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
+        // The server went away or the network is cut: whatever the command
+        // did is rolled back by the server; the next one connects anew.
+        close();
+        throw StoreError(Lost, QStringLiteral("Нет связи с сервером базы данных «%1»: действие не "
+                                              "выполнено, изменения не сохранены. Проверьте сеть "
+                                              "и повторите действие.")
+                                   .arg(name_));
+    }
+    const PGresult *r = result.get();
+    const QString state = field(r, PG_DIAG_SQLSTATE);
+    const QString table = field(r, PG_DIAG_TABLE_NAME);
+    const QString shownTable = schema && table.compare(schema->table(), Qt::CaseInsensitive) == 0
+                                   ? schema->table()
+                                   : table;
+    if (state == QLatin1String(kUniqueViolation)) {
+        // The server names the constraint "<table>_<column>_key"; its
+        // message is in the server's language, so it is not read.
+        const QString constraint = field(r, PG_DIAG_CONSTRAINT_NAME);
+        QString column;
+        if (schema)
+            for (const FieldDef &def : schema->fields())
+                if (constraint.compare(table + QLatin1Char('_') + def.name + QLatin1String("_key"),
+                                       Qt::CaseInsensitive) == 0 ||
+                    (constraint.endsWith(QLatin1String("_pkey")) &&
+                     def.type == FieldType::AutoInc))
+                    column = def.name;
+        if (!column.isEmpty())
+            throw StoreError(Refused, QStringLiteral("В таблице «%1» уже есть запись с таким же "
+                                                     "значением поля «%2»")
+                                          .arg(shownTable, column));
+    }
+    if (state == QLatin1String(kNotNullViolation))
+        throw StoreError(Refused, QStringLiteral("Поле «%2» таблицы «%1» должно быть заполнено")
+                                      .arg(shownTable,
+                                           declaredName(schema, field(r, PG_DIAG_COLUMN_NAME))));
+    if (state == QLatin1String(kLockNotAvailable) || state == QLatin1String(kDeadlock) ||
+        state == QLatin1String(kSerializationFailure))
+        throw StoreError(Busy, QStringLiteral("База данных «%1» занята другой программой; "
+                                              "повторите действие немного позже")
+                                   .arg(name_));
+    if (state == QLatin1String(kReadOnlyTransaction))
+        throw StoreError(Refused, QStringLiteral("База данных «%1» доступна только для чтения: "
+                                                 "изменения не сохранены")
+                                      .arg(name_));
+    if (state == QLatin1String(kInsufficientPrivilege))
+        throw StoreError(Refused, QStringLiteral("Нет доступа к базе данных «%1»: сервер не "
+                                                 "разрешает это действие вашему пользователю")
+                                      .arg(name_));
+    if (state == QLatin1String(kDiskFull))
+        throw StoreError(Refused, QStringLiteral("На диске сервера не хватает места: изменения в "
+                                                 "базе данных «%1» не сохранены")
+                                      .arg(name_));
+    const QString primary = field(r, PG_DIAG_MESSAGE_PRIMARY);
+    throw StoreError(Refused, QStringLiteral("Ошибка базы данных «%1»: %2")
+                                  .arg(name_, primary.isEmpty()
+                                                  ? QString::fromUtf8(PQerrorMessage(conn_)).trimmed()
+                                                  : primary));
+}
+
+TableSchema ServerConnection::verified(const TableSchema &declared)
+{
+    return ServerSchema::verified(*this, declared);
+}
+
+void ServerConnection::readAll(const TableSchema &schema, RowStore &rows)
+{
+    const ServerResult result = execute(ServerSql(schema).selectAll(), {}, &schema);
+    const int count = result.rows();
+    rows.reserve(rows.rowCount() + count);
+    for (int r = 0; r < count; ++r)
+        readValues(result, r, schema, rows, rows.appendRow());
+}
+
+bool ServerConnection::readRow(const TableSchema &schema, qint64 key,
+                               const std::vector<int> &withBytes, bool lock, RowStore &rows,
+                               std::map<int, QByteArray> &bytes)
+{
+    const ServerResult result =
+        execute(ServerSql(schema).selectRow(withBytes, lock),
+                {parameter(FieldType::Integer, StoreValue{false, key, {}, {}})}, &schema);
+    if (result.rows() == 0)
+        return false;
+    readValues(result, 0, schema, rows, rows.appendRow());
+    for (const int i : withBytes)
+        bytes[i] = result.isNull(0, i) ? QByteArray() : unescapedBytes(result.value(0, i));
+    return true;
+}
+
+std::optional<QByteArray> ServerConnection::readBlob(const TableSchema &schema, int field,
+                                                     qint64 key)
+{
+    const ServerResult result =
+        execute(ServerSql(schema).selectBlob(field),
+                {parameter(FieldType::Integer, StoreValue{false, key, {}, {}})}, &schema, true);
+    if (result.rows() == 0 || result.isNull(0, 0))
+        return std::nullopt;
+    const std::string_view value = result.value(0, 0);
+    return QByteArray(value.data(), qsizetype(value.size()));
+}
+
+qint64 ServerConnection::insert(const TableSchema &schema, const std::vector<StoreValue> &values)
+{
+    std::vector<Parameter> parameters;
+    size_t n = 0;
+    for (int i = 0; i < schema.fieldCount(); ++i)
+        if (i != schema.keyIndex())
+            parameters.push_back(parameter(schema.field(i).type, values[n++]));
+    const ServerResult result = execute(ServerSql(schema).insert(), parameters, &schema);
+    return result.rows() == 1 ? result.integer(0, 0) : 0;
+}
+
+int ServerConnection::update(const TableSchema &schema, qint64 key, const std::vector<int> &fields,
+                             const std::vector<StoreValue> &values)
+{
+    std::vector<Parameter> parameters;
+    for (size_t n = 0; n < fields.size(); ++n)
+        parameters.push_back(parameter(schema.field(fields[n]).type, values[n]));
+    parameters.push_back(parameter(FieldType::Integer, StoreValue{false, key, {}, {}}));
+    return execute(ServerSql(schema).update(fields), parameters, &schema).changes();
+}
+
+int ServerConnection::remove(const TableSchema &schema, qint64 key)
+{
+    return execute(ServerSql(schema).remove(),
+                   {parameter(FieldType::Integer, StoreValue{false, key, {}, {}})}, &schema)
+        .changes();
+}
+
+void ServerConnection::begin()
+{
+    execute(kBeginSql);
+}
+
+void ServerConnection::commit()
+{
+    execute(kCommitSql);
+}
+
+void ServerConnection::rollback()
+{
+    if (conn_ && PQtransactionStatus(conn_) != PQTRANS_IDLE)
+        execute(kRollbackSql);
+}
