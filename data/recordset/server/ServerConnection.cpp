@@ -201,6 +201,9 @@ void ServerConnection::open()
         raiseConnectFailure(detail);
     }
     PQsetClientEncoding(conn_, "UTF8");
+    // The server's notices ("table does not exist, skipping") are for a
+    // technician's console, not for the shop's terminal.
+    PQsetNoticeProcessor(conn_, [](void *, const char *) {}, nullptr);
     try {
         execute(kLockTimeoutSql);
         const ServerResult result = execute(kReadOnlySql);

@@ -5,17 +5,20 @@
 #include "recordset/Currency.h"
 #include "recordset/Cursor.h"
 #include "recordset/Error.h"
+#include "recordset/RowStore.h"
+#include "recordset/server/ServerConnection.h"
 
 #include <QElapsedTimer>
 #include <QTest>
 
 namespace {
 
-// One program's view of the shared file: a connection of its own and a
+// One program's view of the shared catalogue: a connection of its own and a
 // goods cursor over it.
 struct Program
 {
-    Program()
+    explicit Program(const TestCatalogue &catalogue)
+        : connection(catalogue.connect()), goods(*connection, CatalogueSchema::goods())
     {
         goods.open();
         for (const auto &[name, label] : {std::pair{"counts", "Количество"},
@@ -26,8 +29,8 @@ struct Program
     }
     Field &field(const char *name) { return goods.FieldByName(QLatin1String(name)); }
 
-    Connection connection{QStringLiteral("db.mdb")};
-    Cursor goods{connection, CatalogueSchema::goods()};
+    std::unique_ptr<Store> connection;
+    Cursor goods;
 };
 
 qint64 addNamed(TestCatalogue &catalogue, const QString &name)
@@ -44,9 +47,14 @@ class TestConcurrency : public QObject
     Q_OBJECT
 
 private slots:
+    // Every test runs on the file and on the server.
+    void initTestCase_data() { TestCatalogue::addEngines(); }
+    void init() { SKIP_UNLESS_ENGINE_AVAILABLE(); }
+
     void writeSeenByFreshSnapshot();
     void editOfRowDeletedElsewhere();
-    void lockedFileMakesPostWaitThenFail();
+    void postWhileAnotherHoldsTheRow_data();
+    void postWhileAnotherHoldsTheRow();
     void sameRowChangedByBoth_data();
     void sameRowChangedByBoth();
     void photoReplacedByBoth_data();
@@ -55,9 +63,9 @@ private slots:
 
 void TestConcurrency::writeSeenByFreshSnapshot()
 {
-    TestCatalogue catalogue;
+    TestCatalogue catalogue(TestCatalogue::engineOfTest());
     addNamed(catalogue, "Старое имя");
-    Program a, b;
+    Program a(catalogue), b(catalogue);
 
     a.goods.Edit();
     a.field("tovName").setAsString("Новое имя");
@@ -85,10 +93,10 @@ void TestConcurrency::writeSeenByFreshSnapshot()
 
 void TestConcurrency::editOfRowDeletedElsewhere()
 {
-    TestCatalogue catalogue;
+    TestCatalogue catalogue(TestCatalogue::engineOfTest());
     addNamed(catalogue, "Первый");
     const qint64 second = addNamed(catalogue, "Второй");
-    Program a, b;
+    Program a(catalogue), b(catalogue);
     a.goods.Next();
     b.goods.Next();
 
@@ -108,31 +116,63 @@ void TestConcurrency::editOfRowDeletedElsewhere()
     QCOMPARE(a.goods.RecordCount(), 1);
 }
 
-void TestConcurrency::lockedFileMakesPostWaitThenFail()
+void TestConcurrency::postWhileAnotherHoldsTheRow_data()
 {
-    TestCatalogue catalogue;
-    addNamed(catalogue, "Есть");
-    Program a;
-    a.goods.Append();
+    QTest::addColumn<bool>("append"); // else an edit of the held row
+    QTest::newRow("edit") << false;
+    QTest::newRow("append") << true;
+}
+
+// Another program holds the row in a transaction of its own (on the file,
+// the whole file): a post of that row waits for the lock timeout and is
+// refused with the input kept, then goes through once the lock is gone. A
+// new row waits on the file only: the server locks rows, not the table.
+void TestConcurrency::postWhileAnotherHoldsTheRow()
+{
+    QFETCH(bool, append);
+    TestCatalogue catalogue(TestCatalogue::engineOfTest());
+    const qint64 held = addNamed(catalogue, "Есть");
+    Program a(catalogue);
+    if (append)
+        a.goods.Append();
+    else
+        a.goods.Edit();
     a.field("tovName").setAsString("Ждёт");
 
-    catalogue.query("BEGIN EXCLUSIVE");
+    const TableSchema goods = CatalogueSchema::goods();
+    const std::unique_ptr<Store> other = catalogue.connect();
+    other->begin();
+    RowStore rows(goods);
+    std::map<int, QByteArray> bytes;
+    QVERIFY(other->readRow(goods, held, {}, true, rows, bytes));
     QElapsedTimer timer;
     timer.start();
     const QString message = errorOf([&] { a.goods.Post(); });
     const qint64 waited = timer.elapsed();
-    catalogue.query("COMMIT");
+    other->commit();
 
-    QVERIFY2(message.contains("занята"), qPrintable(message));
+    static_assert(Connection::BusyTimeoutMs == ServerConnection::LockTimeoutMs);
+    if (append && catalogue.onServer()) {
+        QCOMPARE(message, QString());
+        QCOMPARE(catalogue.count("tovars"), 2);
+        return;
+    }
+    QVERIFY2(message.contains("занята другой программой"), qPrintable(message));
     QVERIFY2(waited >= Connection::BusyTimeoutMs * 9 / 10, qPrintable(QString::number(waited)));
-    QCOMPARE(a.goods.State(), CursorState::Insert);
+    QVERIFY2(waited < Connection::BusyTimeoutMs * 2, qPrintable(QString::number(waited)));
+    QCOMPARE(a.goods.State(), append ? CursorState::Insert : CursorState::Edit);
     QCOMPARE(a.field("tovName").AsString(), "Ждёт");
     QCOMPARE(catalogue.count("tovars"), 1);
+    QCOMPARE(catalogue.query("SELECT tovName FROM tovars WHERE auto_id = ?", {held}).toString(),
+             "Есть");
 
     a.goods.Post();
     QCOMPARE(a.goods.State(), CursorState::Browse);
-    QCOMPARE(catalogue.count("tovars"), 2);
-    QCOMPARE(catalogue.query("SELECT tovName FROM tovars WHERE auto_id = 2").toString(), "Ждёт");
+    QCOMPARE(catalogue.count("tovars"), append ? 2 : 1);
+    QCOMPARE(catalogue
+                 .query("SELECT count(*) FROM tovars WHERE tovName = ?", {QStringLiteral("Ждёт")})
+                 .toInt(),
+             1);
 }
 
 void TestConcurrency::sameRowChangedByBoth_data()
@@ -168,19 +208,19 @@ void TestConcurrency::sameRowChangedByBoth()
     QFETCH(QString, told);
     QFETCH(bool, again);
     told.replace('#', Currency::systemDecimalSeparator());
-    TestCatalogue catalogue;
+    TestCatalogue catalogue(TestCatalogue::engineOfTest());
     TestCatalogue::Goods g;
     g.tovName = QStringLiteral("Было");
     g.counts = 10;
     g.price = 100 * Currency::Scale;
     catalogue.addGoods(g);
-    Program a, b;
+    Program a(catalogue), b(catalogue);
     const auto field = [](Program &p, const QString &column) -> Field & {
         return p.goods.FieldByName(column);
     };
     // What a fresh program shows, and what a typed text shows as.
     const auto stored = [&](const QString &column) {
-        Program fresh;
+        Program fresh(catalogue);
         return field(fresh, column).AsString();
     };
     const auto shown = [](const QString &column, const QString &typed) {
@@ -239,13 +279,13 @@ void TestConcurrency::photoReplacedByBoth()
     QFETCH(QByteArray, before);
     QFETCH(QByteArray, theirs);
     QFETCH(bool, refused);
-    TestCatalogue catalogue;
+    TestCatalogue catalogue(TestCatalogue::engineOfTest());
     TestCatalogue::Goods g;
     g.tovName = QStringLiteral("Диск");
     if (!before.isNull())
         g.screenshots = before;
     catalogue.addGoods(g);
-    Program a, b;
+    Program a(catalogue), b(catalogue);
     QCOMPARE(a.field("screenshots").AsBytes(), before); // shown, as a photo box does
 
     b.goods.Edit();

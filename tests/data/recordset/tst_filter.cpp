@@ -55,7 +55,8 @@ class TestFilter : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    // Every test runs on the file and on the server.
+    void initTestCase_data() { TestCatalogue::addEngines(); }
     void init();
     void cleanupTestCase();
 
@@ -74,14 +75,19 @@ private slots:
 private:
     Keys visibleKeys();
 
+    void build(TestCatalogue::Engine engine);
+
     std::unique_ptr<TestCatalogue> catalogue_;
-    std::unique_ptr<Connection> connection_;
+    std::unique_ptr<Store> connection_;
     std::unique_ptr<Cursor> goods_;
 };
 
-void TestFilter::initTestCase()
+void TestFilter::build(TestCatalogue::Engine engine)
 {
-    catalogue_ = std::make_unique<TestCatalogue>();
+    goods_.reset();
+    connection_.reset();
+    catalogue_.reset();
+    catalogue_ = std::make_unique<TestCatalogue>(engine);
     for (const Row &r : kRows) {
         TestCatalogue::Goods g;
         g.catId = r.cat;
@@ -94,13 +100,16 @@ void TestFilter::initTestCase()
         g.numSklad = r.sklad;
         catalogue_->addGoods(g);
     }
-    connection_ = std::make_unique<Connection>(QStringLiteral("db.mdb"));
+    connection_ = catalogue_->connect();
     goods_ = std::make_unique<Cursor>(*connection_, CatalogueSchema::goods());
     goods_->open();
 }
 
 void TestFilter::init()
 {
+    SKIP_UNLESS_ENGINE_AVAILABLE();
+    if (!catalogue_ || catalogue_->engine() != TestCatalogue::engineOfTest())
+        build(TestCatalogue::engineOfTest());
     goods_->setFiltered(false);
     goods_->setFilter(QString());
     goods_->First();
