@@ -1,11 +1,13 @@
 // A second program on the same catalogue: it opens db.mdb in its current
-// folder through the record-set layer, as the shop's second copy would, and
-// does one thing on command.
+// folder, or the server that AUTOPARTS_DATABASE names, through the
+// record-set layer, as the shop's second copy would, and does one thing on
+// command.
 //
 //   delete KEY              deletes one goods row
 //   set KEY COLUMN TEXT     stores TEXT in one column of one goods row
 //   posts KEY COUNT         COUNT posts, 5 ms apart, setting counts to 1..COUNT
-//   lock [MS]               holds an exclusive lock until MS pass or stdin closes
+//   lock [MS]               holds an exclusive lock on the file until MS pass or stdin closes
+//   hold KEY                holds one goods row locked until stdin closes
 //   churn BASE              posts for ever (until killed), see below
 //
 // Prints "ok" or the refusal's message and exits 0 or 1; `lock` prints
@@ -13,9 +15,11 @@
 
 #include "CatalogueSchema.h"
 #include "ChurnSchedule.h"
+#include "UnitDM.h"
 #include "recordset/Connection.h"
 #include "recordset/Cursor.h"
 #include "recordset/Error.h"
+#include "recordset/RowStore.h"
 #include "recordset/Statement.h"
 
 #include <QElapsedTimer>
@@ -103,8 +107,22 @@ int main(int argc, char **argv)
         if (command == QLatin1String("churn"))
             churn(args.value(1).toLongLong());
 
-        Connection connection(QStringLiteral("db.mdb"));
-        Cursor goods(connection, CatalogueSchema::goods());
+        const std::unique_ptr<Store> store = TDMAuto::makeStore();
+        if (command == QLatin1String("hold")) {
+            const TableSchema schema = CatalogueSchema::goods();
+            RowStore rows(schema);
+            std::map<int, QByteArray> bytes;
+            store->begin();
+            if (!store->readRow(schema, args.value(1).toLongLong(), {}, true, rows, bytes))
+                throw Error(QStringLiteral("no goods row %1").arg(args.value(1)));
+            say(QStringLiteral("locked"));
+            while (!released())
+                QThread::msleep(10);
+            store->commit();
+            say(QStringLiteral("ok"));
+            return 0;
+        }
+        Cursor goods(*store, CatalogueSchema::goods());
         goods.open();
         locate(goods, args.value(1).toLongLong());
         if (command == QLatin1String("delete")) {

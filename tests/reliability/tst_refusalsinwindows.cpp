@@ -23,6 +23,9 @@ class TestRefusalsInWindows : public QObject
 {
     Q_OBJECT
 private slots:
+    // Every test runs on the file and on the server, the second program a
+    // process of its own on the same catalogue.
+    void initTestCase_data() { TestCatalogue::addEngines(); }
     void init();
     void cleanup();
 
@@ -44,7 +47,8 @@ private:
 
 void TestRefusalsInWindows::init()
 {
-    catalogue_ = std::make_unique<TestCatalogue>();
+    SKIP_UNLESS_ENGINE_AVAILABLE();
+    catalogue_ = std::make_unique<TestCatalogue>(TestCatalogue::engineOfTest());
     catalogue_->addGoods(
         {1, {}, QStringLiteral("Фильтр"), QStringLiteral("2107"), 5, {}, {}, {}, {}, {}});
     catalogue_->addGoods(
@@ -63,7 +67,10 @@ void TestRefusalsInWindows::cleanup()
 
 QString TestRefusalsInWindows::models()
 {
-    return catalogue_->query("SELECT group_concat(auto_id || ':' || models, ' ') FROM tovars")
+    return catalogue_
+        ->query(catalogue_->onServer()
+                    ? "SELECT string_agg(auto_id || ':' || models, ' ' ORDER BY auto_id) FROM tovars"
+                    : "SELECT group_concat(auto_id || ':' || models, ' ') FROM tovars")
         .toString();
 }
 
@@ -111,7 +118,8 @@ void TestRefusalsInWindows::editorOkUnderAnotherProgramsLock()
 {
     ModalAnswers answers;
     editModel(answers, [&] {
-        Peer lock({QStringLiteral("lock")});
+        // On the file the whole file is held, on the server the row.
+        Peer lock({QStringLiteral("hold"), QStringLiteral("2")});
         QVERIFY(lock.waitForLine(QStringLiteral("locked")));
         answers.press(QMessageBox::Ok);
         QElapsedTimer timer;
@@ -205,6 +213,8 @@ void TestRefusalsInWindows::readOnlyCatalogue_data()
 void TestRefusalsInWindows::readOnlyCatalogue()
 {
     QFETCH(bool, folder);
+    if (catalogue_->onServer())
+        QSKIP("a read-only file has no counterpart on the server");
     Startup::destroyComponents();
     ReadOnlyFile readOnly(folder ? catalogue_->folder() : catalogue_->path());
     if (!readOnly.effective())

@@ -15,6 +15,9 @@ class TestTwoPrograms : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { TestCatalogue::addEngines(); }
+    void init() { SKIP_UNLESS_ENGINE_AVAILABLE(); }
+
     void writersOfDifferentRowsBothStoreEveryPost();
     void startUpUnderAnotherProgramsLock_data();
     void startUpUnderAnotherProgramsLock();
@@ -22,15 +25,15 @@ private slots:
 
 void TestTwoPrograms::writersOfDifferentRowsBothStoreEveryPost()
 {
-    TestCatalogue catalogue;
+    TestCatalogue catalogue(TestCatalogue::engineOfTest());
     TestCatalogue::Goods g;
     g.tovName = QStringLiteral("Наш");
     const qint64 ours = catalogue.addGoods(g);
     g.tovName = QStringLiteral("Их");
     const qint64 theirs = catalogue.addGoods(g);
 
-    Connection connection(QStringLiteral("db.mdb"));
-    Cursor goods(connection, CatalogueSchema::goods());
+    const std::unique_ptr<Store> connection = catalogue.connect();
+    Cursor goods(*connection, CatalogueSchema::goods());
     goods.open();
     QVERIFY(goods.Locate("auto_id", ours));
 
@@ -68,6 +71,8 @@ void TestTwoPrograms::startUpUnderAnotherProgramsLock()
 {
     QFETCH(int, holdMs);
     QFETCH(int, reports);
+    if (TestCatalogue::engineOfTest() == TestCatalogue::Engine::Server)
+        QSKIP("the server has no lock on the whole catalogue");
     TestCatalogue catalogue;
     catalogue.addCategory(QStringLiteral("Фильтры"));
 
