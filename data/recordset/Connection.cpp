@@ -94,6 +94,7 @@ void Connection::verifyIsDatabase()
 
 void Connection::close()
 {
+    prepared_.clear(); // before the connection they belong to
     if (db_) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -218,10 +219,19 @@ std::optional<QByteArray> Connection::readBlob(const TableSchema &schema, int fi
     return query.blob(0);
 }
 
-qint64 Connection::insert(const TableSchema &schema, const std::vector<StoreValue> &values)
+Statement &Connection::prepared(const QByteArray &sql)
 {
     open();
-    Statement insert(*this, TableSql(schema).insert());
+    std::unique_ptr<Statement> &statement = prepared_[sql];
+    if (!statement)
+        statement = std::make_unique<Statement>(*this, sql);
+    statement->reset();
+    return *statement;
+}
+
+qint64 Connection::insert(const TableSchema &schema, const std::vector<StoreValue> &values)
+{
+    Statement &insert = prepared(TableSql(schema).insert());
     int parameter = 0;
     for (int i = 0; i < schema.fieldCount(); ++i)
         if (i != schema.keyIndex()) {
@@ -229,27 +239,28 @@ qint64 Connection::insert(const TableSchema &schema, const std::vector<StoreValu
             ++parameter;
         }
     insert.step();
+    insert.reset();
     return insert.lastInsertRowId();
 }
 
 int Connection::update(const TableSchema &schema, qint64 key, const std::vector<int> &fields,
                        const std::vector<StoreValue> &values)
 {
-    open();
-    Statement update(*this, TableSql(schema).update(fields));
+    Statement &update = prepared(TableSql(schema).update(fields));
     for (size_t n = 0; n < fields.size(); ++n)
         bindValue(update, int(n) + 1, schema.field(fields[n]).type, values[n]);
     update.bindInteger(int(fields.size()) + 1, key);
     update.step();
+    update.reset();
     return update.changes();
 }
 
 int Connection::remove(const TableSchema &schema, qint64 key)
 {
-    open();
-    Statement remove(*this, TableSql(schema).remove());
+    Statement &remove = prepared(TableSql(schema).remove());
     remove.bindInteger(1, key);
     remove.step();
+    remove.reset();
     return remove.changes();
 }
 

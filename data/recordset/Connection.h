@@ -4,7 +4,10 @@
 
 #include <QElapsedTimer>
 #include <QString>
+#include <map>
+#include <memory>
 
+class Statement;
 struct sqlite3;
 
 // The connection to a catalogue file: the store when the catalogue is kept
@@ -54,9 +57,13 @@ public:
 
 private:
     void verifyIsDatabase();
+    // A write statement prepared once per text and kept while open: a price
+    // list of 100,000 lines writes as many rows through the same few.
+    Statement &prepared(const QByteArray &sql);
 
     QString fileName_;
     sqlite3 *db_ = nullptr;
     bool readOnly_ = false;
     QElapsedTimer lockedOut_; // runs since opening last failed for another program's lock
+    std::map<QByteArray, std::unique_ptr<Statement>> prepared_;
 };

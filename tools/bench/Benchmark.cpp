@@ -2,6 +2,7 @@
 
 #include "CatalogueGenerator.h"
 #include "ExchangeFigures.h"
+#include "ServerFigures.h"
 
 #include "backup/BackupCopy.h"
 #include "backup/BackupFolder.h"
@@ -105,7 +106,10 @@ void paintGrid()
 
 } // namespace
 
-Benchmark::Benchmark(QString folder, int goods) : folder_(std::move(folder)), goods_(goods) {}
+Benchmark::Benchmark(QString folder, int goods, QString server)
+    : folder_(std::move(folder)), goods_(goods), server_(std::move(server))
+{
+}
 
 double Benchmark::median(int times, const std::function<void()> &action)
 {
@@ -162,7 +166,8 @@ void Benchmark::prepareCatalogue()
 
 void Benchmark::openAndFirstPaint(Connection &plain)
 {
-    const double baseline = plainQuery(plain, kSelectAllSql);
+    const double baseline = target_.isEmpty() ? plainQuery(plain, kSelectAllSql)
+                                              : ServerFigures::psql(target_, kSelectAllSql);
     const double ours = median(3, [] {
         Startup::destroyComponents();
         Startup::createComponents();
@@ -170,7 +175,12 @@ void Benchmark::openAndFirstPaint(Connection &plain)
         paintGrid();
     });
     add(QStringLiteral("open: create DMAuto, show the main window, paint the first page"), ours,
-        baseline, QString::fromLatin1(kSelectAllSql));
+        baseline,
+        target_.isEmpty() ? QString::fromLatin1(kSelectAllSql)
+                          : QStringLiteral("psql -c \"%1\"").arg(QString::fromLatin1(kSelectAllSql)));
+    if (!target_.isEmpty())
+        add(QStringLiteral("open, as above"), ours, ServerFigures::plainSelect(target_, kSelectAllSql),
+            QStringLiteral("the same SELECT through libpq, every value looked at"));
 }
 
 void Benchmark::dailyCopy()
@@ -365,6 +375,12 @@ void Benchmark::posts(Connection &plain)
         update.step();
         Statement(plain, kCommitSql).step();
     };
+    if (!target_.isEmpty()) {
+        add(QStringLiteral("post of one changed quantity"), ours,
+            ServerFigures::plainPost(target_, key, before),
+            QStringLiteral("libpq: BEGIN; UPDATE tovars SET counts = $1 WHERE auto_id = $2; COMMIT"));
+        return;
+    }
     const double baseline = median(21, [&] { plainUpdate(++value); });
     plainUpdate(before); // the catalogue is kept for later runs
     add(QStringLiteral("post of one changed quantity"), ours, baseline,
@@ -408,21 +424,29 @@ void Benchmark::run()
     plain.open();
     // Warm the file cache for both sides alike.
     plainQuery(plain, kSelectAllSql);
+    if (!server_.isEmpty()) {
+        // The filters and sorts stand beside the plain queries on the file:
+        // on either store they run on the snapshot.
+        target_ = ServerFigures::prepare(server_, QDir(folder_).filePath(QStringLiteral("db.mdb")),
+                                         goods_);
+        qputenv(Store::ServerVariable, target_.toUtf8());
+    }
 
     Startup::createComponents();
     openAndFirstPaint(plain);
-    dailyCopy();
+    if (target_.isEmpty()) // the server keeps its own copies
+        dailyCopy();
     filters(plain);
     searchPanel(plain);
     sorts(plain);
     repaint();
     lookupFollowing();
     posts(plain);
-    if (goods_ <= 100000) // a million rows is no spreadsheet
+    if (goods_ <= 100000 && target_.isEmpty()) // a million rows is no spreadsheet
         ExchangeFigures::measure(
             goods_, [this](const QString &what, double ours, double baseline,
                            const QString &query) { add(what, ours, baseline, query); });
-    if (goods_ <= 10000) // the report figures are taken at 10,000 goods
+    if (goods_ <= 10000 && target_.isEmpty()) // the report figures are taken at 10,000 goods
         reports();
     Startup::destroyComponents();
 

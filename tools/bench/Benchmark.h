@@ -12,8 +12,10 @@ class Connection;
 class Benchmark
 {
 public:
-    // Works in `folder`, which holds (or receives) the catalogue of `goods` rows.
-    Benchmark(QString folder, int goods);
+    // Works in `folder`, which holds (or receives) the catalogue of `goods`
+    // rows. With a `server` connection string, the program works on a copy
+    // of that catalogue there instead.
+    Benchmark(QString folder, int goods, QString server = {});
 
     // Prints one table of figures for this catalogue size.
     void run();
@@ -48,5 +50,7 @@ private:
 
     QString folder_;
     int goods_;
+    QString server_;
+    QString target_; // the server's catalogue of this size
     std::vector<Row> rows_;
 };

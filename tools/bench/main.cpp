@@ -1,6 +1,9 @@
 // autoparts-bench: speed figures of the program against the plain engine.
 //
-//   autoparts-bench [--goods N ...] [--folder DIR]
+//   autoparts-bench [--goods N ...] [--folder DIR] [--server CONNINFO]
+//
+// With --server, the program works on a copy of each generated catalogue on
+// that PostgreSQL server (a schema bench_N of its database, kept for later runs).
 //
 // Each size runs in a process of its own, so that each peak memory figure is
 // that size's alone. Generated catalogues are kept in DIR for later runs.
@@ -24,6 +27,7 @@ int main(int argc, char **argv)
 
     QList<int> sizes;
     QString folder = QDir::temp().filePath(QStringLiteral("autoparts-bench"));
+    QString server;
     bool child = false;
     const QStringList arguments = QCoreApplication::arguments();
     for (int i = 1; i < arguments.size(); ++i) {
@@ -31,10 +35,12 @@ int main(int argc, char **argv)
             sizes << arguments[++i].toInt();
         else if (arguments[i] == QLatin1String("--folder") && i + 1 < arguments.size())
             folder = arguments[++i];
+        else if (arguments[i] == QLatin1String("--server") && i + 1 < arguments.size())
+            server = arguments[++i];
         else if (arguments[i] == QLatin1String("--child"))
             child = true;
         else {
-            std::fprintf(stderr, "usage: autoparts-bench [--goods N ...] [--folder DIR]\n");
+            std::fprintf(stderr, "usage: autoparts-bench [--goods N ...] [--folder DIR] [--server CONNINFO]\n");
             return 2;
         }
     }
@@ -43,7 +49,7 @@ int main(int argc, char **argv)
 
     if (child) {
         try {
-            Benchmark(QDir(folder).filePath(QString::number(sizes[0])), sizes[0]).run();
+            Benchmark(QDir(folder).filePath(QString::number(sizes[0])), sizes[0], server).run();
         } catch (const std::exception &failure) {
             std::fprintf(stderr, "error: %s\n", qPrintable(MessageBoxes::messageOf(failure)));
             return 1;
@@ -54,9 +60,11 @@ int main(int argc, char **argv)
     for (const int goods : sizes) {
         QProcess process;
         process.setProcessChannelMode(QProcess::ForwardedChannels);
-        process.start(QCoreApplication::applicationFilePath(),
-                      {QStringLiteral("--child"), QStringLiteral("--goods"), QString::number(goods),
-                       QStringLiteral("--folder"), folder});
+        QStringList childArguments{QStringLiteral("--child"), QStringLiteral("--goods"),
+                                   QString::number(goods), QStringLiteral("--folder"), folder};
+        if (!server.isEmpty())
+            childArguments << QStringLiteral("--server") << server;
+        process.start(QCoreApplication::applicationFilePath(), childArguments);
         process.waitForFinished(-1);
         status |= process.exitCode();
     }
