@@ -219,19 +219,30 @@ std::optional<QByteArray> Connection::readBlob(const TableSchema &schema, int fi
     return query.blob(0);
 }
 
-Statement &Connection::prepared(const QByteArray &sql)
+template <typename MakeSql>
+Statement &Connection::prepared(const TableSchema &schema, Write kind,
+                                const std::vector<int> &fields, MakeSql makeSql)
 {
     open();
-    std::unique_ptr<Statement> &statement = prepared_[sql];
-    if (!statement)
-        statement = std::make_unique<Statement>(*this, sql);
-    statement->reset();
-    return *statement;
+    Prepared &entry = prepared_[{schema.table(), kind, fields}];
+    // Two schemas of one table may list different columns.
+    bool same = entry.statement && entry.columns.size() == size_t(schema.fieldCount());
+    for (int i = 0; same && i < schema.fieldCount(); ++i)
+        same = entry.columns[size_t(i)] == schema.field(i).name;
+    if (!same) {
+        entry.statement = std::make_unique<Statement>(*this, makeSql());
+        entry.columns.clear();
+        for (const FieldDef &def : schema.fields())
+            entry.columns.push_back(def.name);
+    }
+    entry.statement->reset();
+    return *entry.statement;
 }
 
 qint64 Connection::insert(const TableSchema &schema, const std::vector<StoreValue> &values)
 {
-    Statement &insert = prepared(TableSql(schema).insert());
+    Statement &insert =
+        prepared(schema, Write::Insert, {}, [&] { return TableSql(schema).insert(); });
     int parameter = 0;
     for (int i = 0; i < schema.fieldCount(); ++i)
         if (i != schema.keyIndex()) {
@@ -246,7 +257,8 @@ qint64 Connection::insert(const TableSchema &schema, const std::vector<StoreValu
 int Connection::update(const TableSchema &schema, qint64 key, const std::vector<int> &fields,
                        const std::vector<StoreValue> &values)
 {
-    Statement &update = prepared(TableSql(schema).update(fields));
+    Statement &update =
+        prepared(schema, Write::Update, fields, [&] { return TableSql(schema).update(fields); });
     for (size_t n = 0; n < fields.size(); ++n)
         bindValue(update, int(n) + 1, schema.field(fields[n]).type, values[n]);
     update.bindInteger(int(fields.size()) + 1, key);
@@ -257,7 +269,8 @@ int Connection::update(const TableSchema &schema, qint64 key, const std::vector<
 
 int Connection::remove(const TableSchema &schema, qint64 key)
 {
-    Statement &remove = prepared(TableSql(schema).remove());
+    Statement &remove =
+        prepared(schema, Write::Remove, {}, [&] { return TableSql(schema).remove(); });
     remove.bindInteger(1, key);
     remove.step();
     remove.reset();

@@ -6,6 +6,8 @@
 #include <QString>
 #include <map>
 #include <memory>
+#include <tuple>
+#include <vector>
 
 class Statement;
 struct sqlite3;
@@ -57,13 +59,23 @@ public:
 
 private:
     void verifyIsDatabase();
-    // A write statement prepared once per text and kept while open: a price
-    // list of 100,000 lines writes as many rows through the same few.
-    Statement &prepared(const QByteArray &sql);
+    // A write statement prepared once and kept while open: a price list of
+    // 100,000 lines writes as many rows through the same few. Found by the
+    // table, the kind of write and the columns written; its text is made
+    // only the first time.
+    enum class Write { Insert, Update, Remove };
+    template <typename MakeSql>
+    Statement &prepared(const TableSchema &schema, Write kind, const std::vector<int> &fields,
+                        MakeSql makeSql);
 
     QString fileName_;
     sqlite3 *db_ = nullptr;
     bool readOnly_ = false;
     QElapsedTimer lockedOut_; // runs since opening last failed for another program's lock
-    std::map<QByteArray, std::unique_ptr<Statement>> prepared_;
+    struct Prepared
+    {
+        std::vector<QString> columns; // of the schema it was made for
+        std::unique_ptr<Statement> statement;
+    };
+    std::map<std::tuple<QString, Write, std::vector<int>>, Prepared> prepared_;
 };
