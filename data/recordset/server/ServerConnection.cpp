@@ -287,7 +287,15 @@ ServerResult ServerConnection::execute(const QByteArray &sql,
 
 void ServerConnection::raise(const ServerResult &result, const TableSchema *schema)
 {
-    if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
+    const PGresult *r = result.get();
+    const QString state = r ? field(r, PG_DIAG_SQLSTATE) : QString();
+    // A server that closed an idle connection is noticed by the next command,
+    // which libpq fails without a SQLSTATE of the server's, while the
+    // connection may still count as good; a server shutting down says 57P0x.
+    const bool lost = !conn_ || PQstatus(conn_) != CONNECTION_OK || !r || state.isEmpty() ||
+                      state.startsWith(QLatin1String("08")) ||
+                      state.startsWith(QLatin1String("57P0"));
+    if (lost) {
         // The server went away or the network is cut: whatever the command
         // did is rolled back by the server; the next one connects anew.
         close();
@@ -296,8 +304,6 @@ void ServerConnection::raise(const ServerResult &result, const TableSchema *sche
                                               "и повторите действие.")
                                    .arg(name_));
     }
-    const PGresult *r = result.get();
-    const QString state = field(r, PG_DIAG_SQLSTATE);
     const QString table = field(r, PG_DIAG_TABLE_NAME);
     const QString shownTable = schema && table.compare(schema->table(), Qt::CaseInsensitive) == 0
                                    ? schema->table()

@@ -191,6 +191,18 @@ void TestServerStore::serverStoppedDuringAPost()
     std::map<int, QByteArray> none;
     QVERIFY(check.readRow(schema, key, {}, false, stored, none));
     QCOMPARE(stored.text(0, schema.indexOf("tovName")), QStringLiteral("Правка"));
+
+    // Stopped while the connection is idle, the server is missed by the
+    // next command, which says so, and the one after it connects again.
+    QCOMPARE(server("crash"), 0);
+    goods.Edit();
+    goods.FieldByName("tovName").setAsString("Ещё правка");
+    const QString idle = errorOf([&] { goods.Post(); });
+    QVERIFY2(idle.contains(QStringLiteral("Нет связи")), qPrintable(idle));
+    QCOMPARE(goods.FieldByName("tovName").AsString(), QStringLiteral("Ещё правка"));
+    QCOMPARE(server("start"), 0);
+    goods.Post();
+    QCOMPARE(goods.State(), CursorState::Browse);
     check.close();
     other.close();
     connection.close();
