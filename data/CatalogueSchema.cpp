@@ -60,21 +60,21 @@ TableSchema CatalogueSchema::categories()
 {
     return TableSchema(QStringLiteral("category"),
                        {{QStringLiteral("cat_id"), FieldType::AutoInc, 0},
-                        {QStringLiteral("catName"), FieldType::Text, 50}});
+                        {QStringLiteral("catName"), FieldType::Text, 50, true}});
 }
 
 TableSchema CatalogueSchema::makes()
 {
     return TableSchema(QStringLiteral("autotype"),
                        {{QStringLiteral("auto_type"), FieldType::AutoInc, 0},
-                        {QStringLiteral("name"), FieldType::Text, 50}});
+                        {QStringLiteral("name"), FieldType::Text, 50, true}});
 }
 
 TableSchema CatalogueSchema::countries()
 {
     return TableSchema(QStringLiteral("country"),
                        {{QStringLiteral("country_id"), FieldType::AutoInc, 0},
-                        {QStringLiteral("country"), FieldType::Text, 50}});
+                        {QStringLiteral("country"), FieldType::Text, 50, true}});
 }
 
 QList<QByteArray> CatalogueSchema::markStatements()

@@ -21,16 +21,12 @@ constexpr const char *kAdvanceKeySql =
     "SELECT setval(pg_get_serial_sequence($1, $2), coalesce(max(%1), 0) + 1, false) FROM %2";
 
 // Reference names are unique, as in the file, so the server itself refuses
-// a duplicate (with the same message as the file's engine).
+// a duplicate (with the same message as the file's engine). Goods come last:
+// their references stand before them.
 std::vector<TableSchema> tables()
 {
     return {CatalogueSchema::categories(), CatalogueSchema::makes(), CatalogueSchema::countries(),
             CatalogueSchema::goods()};
-}
-
-bool isReferenceName(const TableSchema &table, int field)
-{
-    return table.table() != QLatin1String("tovars") && table.field(field).type == FieldType::Text;
 }
 
 QByteArray createSql(const TableSchema &table)
@@ -41,7 +37,7 @@ QByteArray createSql(const TableSchema &table)
             sql += ", ";
         sql += ServerSql::name(table.field(i).name) + ' ' +
                ServerSchema::columnType(table.field(i));
-        if (isReferenceName(table, i))
+        if (table.field(i).unique)
             sql += " UNIQUE";
     }
     return sql + ')';

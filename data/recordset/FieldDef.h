@@ -16,4 +16,6 @@ struct FieldDef
     QString name;
     FieldType type = FieldType::Integer;
     int size = 0;
+    // No two rows may hold the same value; the store itself refuses one.
+    bool unique = false;
 };

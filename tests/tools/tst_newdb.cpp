@@ -1,7 +1,13 @@
+#include "CatalogueSchema.h"
+#include "TestCatalogue.h"
 #include "UnitDM.h"
 #include "recordset/Connection.h"
+#include "recordset/Cursor.h"
 #include "recordset/Statement.h"
+#include "recordset/server/ServerConnection.h"
+#include "recordset/server/ServerResult.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -52,6 +58,44 @@ int openAsProgram(const QString &folder, QStringList *failures)
     return goods;
 }
 
+// An empty schema of the test server for the test's life, and the
+// connection string that names it.
+struct ServerSchemaScope
+{
+    explicit ServerSchemaScope(const char *name)
+        : schema(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(QCoreApplication::applicationPid())),
+          target(TestCatalogue::serverConnectionString() +
+                 QStringLiteral(" options='-c search_path=%1'").arg(schema))
+    {
+        admin.execute("DROP SCHEMA IF EXISTS " + schema.toLatin1() + " CASCADE");
+        admin.execute("CREATE SCHEMA " + schema.toLatin1());
+    }
+    ~ServerSchemaScope()
+    {
+        admin.execute("DROP SCHEMA IF EXISTS " + schema.toLatin1() + " CASCADE");
+    }
+    ServerConnection admin{TestCatalogue::serverConnectionString()};
+    QString schema;
+    QString target;
+};
+
+// Every value of every row as the grid shows it, in key order.
+QStringList shown(Store &store, const TableSchema &table)
+{
+    Cursor cursor(store, table);
+    cursor.open();
+    QStringList rows;
+    for (int row = 0; row < cursor.displayRowCount(); ++row) {
+        QStringList values;
+        for (int field = 0; field < cursor.fieldCount(); ++field)
+            values << (cursor.field(field).DataType() == FieldType::Blob
+                           ? QString::number(cursor.numberAt(row, field))
+                           : cursor.displayTextAt(row, field));
+        rows << values.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
 } // namespace
 
 class TestNewDb : public QObject
@@ -68,7 +112,84 @@ private slots:
     void missingFolderIsReported();
     void upgradesACatalogueOfTheEarlierFormat_data();
     void upgradesACatalogueOfTheEarlierFormat();
+    void makesTheTablesOnAServer_data();
+    void makesTheTablesOnAServer();
+    void movesAFileCatalogueToTheServer();
 };
+
+void TestNewDb::makesTheTablesOnAServer_data()
+{
+    makesCataloguesTheProgramOpens_data();
+}
+
+void TestNewDb::makesTheTablesOnAServer()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, withGoods);
+    if (!TestCatalogue::serverAvailable())
+        QSKIP("AUTOPARTS_TEST_SERVER is not set: there is no server to test against");
+    const ServerSchemaScope scope(withGoods ? "newdb_demo" : "newdb_empty");
+    Run run = newdb(QStringList{QStringLiteral("--server"), scope.target} << options);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.startsWith(QStringLiteral("Создан")), qPrintable(run.out + run.err));
+
+    QStringList failures;
+    qputenv(Store::ServerVariable, scope.target.toUtf8());
+    QTemporaryDir dir;
+    const int goods = openAsProgram(dir.path(), &failures);
+    qunsetenv(Store::ServerVariable);
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    QCOMPARE(goods > 0, withGoods);
+
+    // A second time finds the tables and leaves them alone.
+    run = newdb(QStringList{QStringLiteral("--server"), scope.target} << options);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(QStringLiteral("уже есть таблица")), qPrintable(run.err));
+}
+
+void TestNewDb::movesAFileCatalogueToTheServer()
+{
+    if (!TestCatalogue::serverAvailable())
+        QSKIP("AUTOPARTS_TEST_SERVER is not set: there is no server to test against");
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("db.mdb"));
+    QCOMPARE(newdb({QStringLiteral("--demo"), file}).exitCode, 0);
+    const ServerSchemaScope scope("newdb_copy");
+    const Run run = newdb({QStringLiteral("--copy"), file, QStringLiteral("--server"), scope.target});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.contains(QStringLiteral("перенесён")), qPrintable(run.out + run.err));
+
+    // Every row of every table as it was, keys and photos included.
+    Connection source(file);
+    ServerConnection moved(scope.target);
+    const std::vector<TableSchema> tables = {CatalogueSchema::goods(), CatalogueSchema::categories(),
+                                             CatalogueSchema::makes(), CatalogueSchema::countries()};
+    for (const TableSchema &table : tables)
+        QCOMPARE(shown(moved, table), shown(source, table));
+    const TableSchema goods = CatalogueSchema::goods();
+    const int photo = goods.indexOf(QStringLiteral("screenshots"));
+    for (qint64 key = 1; key <= 60; ++key)
+        QCOMPARE(moved.readBlob(goods, photo, key), source.readBlob(goods, photo, key));
+
+    // The counters go on after the largest key moved.
+    for (const TableSchema &table : tables) {
+        Cursor cursor(moved, table);
+        cursor.open();
+        qint64 largest = 0;
+        for (cursor.First(); !cursor.Eof(); cursor.Next())
+            largest = std::max(largest, cursor.field(table.keyIndex()).AsInteger());
+        cursor.Append();
+        cursor.field(1).setAsString(QStringLiteral("Новое"));
+        cursor.Post();
+        QCOMPARE(cursor.field(table.keyIndex()).AsInteger(), largest + 1);
+    }
+
+    // Moved twice, the second finds the tables and changes nothing.
+    const Run again =
+        newdb({QStringLiteral("--copy"), file, QStringLiteral("--server"), scope.target});
+    QCOMPARE(again.exitCode, 1);
+    QVERIFY2(again.err.contains(QStringLiteral("уже есть таблица")), qPrintable(again.err));
+}
 
 void TestNewDb::makesCataloguesTheProgramOpens_data()
 {
@@ -124,6 +245,11 @@ void TestNewDb::badArgumentsShowUsage_data()
     QTest::newRow("two files") << QStringList{QStringLiteral("a.mdb"), QStringLiteral("b.mdb")};
     QTest::newRow("unknown option")
         << QStringList{QStringLiteral("--empty"), QStringLiteral("a.mdb")};
+    QTest::newRow("--copy without --server")
+        << QStringList{QStringLiteral("--copy"), QStringLiteral("a.mdb")};
+    QTest::newRow("--server without its string") << QStringList{QStringLiteral("--server")};
+    QTest::newRow("--server with a file too")
+        << QStringList{QStringLiteral("--server"), QStringLiteral("dbname=x"), QStringLiteral("a.mdb")};
 }
 
 void TestNewDb::badArgumentsShowUsage()

@@ -5,12 +5,19 @@
 
 #include "../Error.h"
 
+#include <QStringList>
+
 namespace {
 
 constexpr const char *kColumnsSql =
     "SELECT column_name, data_type, character_maximum_length, numeric_precision, numeric_scale, "
     "is_identity FROM information_schema.columns "
     "WHERE table_schema = current_schema() AND table_name = $1";
+// The columns that a unique constraint (or index) of their own covers.
+constexpr const char *kUniqueColumnsSql =
+    "SELECT a.attname FROM pg_index i JOIN pg_attribute a ON a.attrelid = i.indrelid AND "
+    "a.attnum = i.indkey[0] WHERE i.indrelid = to_regclass($1) AND i.indisunique AND "
+    "i.indnkeyatts = 1";
 
 struct ServerColumn
 {
@@ -99,6 +106,13 @@ TableSchema ServerSchema::verified(ServerConnection &connection, const TableSche
         throw Error(QStringLiteral("В базе данных «%1» нет таблицы «%2»")
                         .arg(connection.name(), declared.table()));
 
+    QStringList unique;
+    const ServerResult keys = connection.execute(
+        kUniqueColumnsSql,
+        {ServerConnection::Parameter{'"' + declared.table().toLower().toUtf8() + '"', false}});
+    for (int r = 0; r < keys.rows(); ++r)
+        unique << keys.text(r, 0);
+
     std::vector<FieldDef> actual = declared.fields();
     for (FieldDef &def : actual) {
         const ServerColumn *found = nullptr;
@@ -113,6 +127,10 @@ TableSchema ServerSchema::verified(ServerConnection &connection, const TableSche
                                        "%4")
                             .arg(def.name, declared.table(), typeText(*found),
                                  expectedText(def.type)));
+        if (def.unique && !unique.contains(found->name, Qt::CaseInsensitive))
+            throw Error(QStringLiteral("Столбец «%1» таблицы «%2» должен быть уникальным (UNIQUE): "
+                                       "без этого сервер не откажет в повторе значения")
+                            .arg(def.name, declared.table()));
         if (def.type == FieldType::Text)
             def.size = found->length;
     }

@@ -6,7 +6,8 @@ class ServerConnection;
 
 // The column types a table on the server must have, exactly: keys as
 // integer identity columns, integers as integer, texts as varchar(n),
-// amounts as numeric(19,4), photos as bytea.
+// amounts as numeric(19,4), photos as bytea; a unique column with a unique
+// constraint of its own.
 class ServerSchema
 {
 public:

@@ -60,6 +60,9 @@ void TestServerStore::schemaCheckNamesWhatDiffers_data()
     QTest::newRow("column missing") << "ALTER TABLE tovars DROP COLUMN models"
                                     << "В таблице «tovars» нет столбца «models»";
     QTest::newRow("table missing") << "DROP TABLE tovars" << "нет таблицы «tovars»";
+    QTest::newRow("reference name not unique")
+        << "ALTER TABLE category DROP CONSTRAINT category_catname_key"
+        << "Столбец «catName» таблицы «category» должен быть уникальным";
     QTest::newRow("a width of its own is taken")
         << "ALTER TABLE tovars ALTER COLUMN tovName TYPE varchar(60)" << "";
 }
@@ -71,11 +74,14 @@ void TestServerStore::schemaCheckNamesWhatDiffers()
     TestCatalogue catalogue(TestCatalogue::Engine::Server);
     catalogue.query(change.toUtf8().constData());
     const std::unique_ptr<Store> store = catalogue.connect();
-    Cursor goods(*store, CatalogueSchema::goods());
+    Cursor goods(*store, change.contains("category") ? CatalogueSchema::categories()
+                                                     : CatalogueSchema::goods());
     const QString message = errorOf([&] { goods.open(); });
     if (told.isEmpty()) {
         QCOMPARE(message, QString());
         QCOMPARE(goods.FieldByName("tovName").Size(), 60);
+        Cursor categories(*store, CatalogueSchema::categories());
+        categories.open(); // with its unique name, as made
         return;
     }
     QVERIFY2(message.contains(told), qPrintable(message));
