@@ -20,6 +20,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -127,7 +128,15 @@ int onServer(const QString &target, const std::optional<QString> &copyFrom, bool
         }
         Connection file(source);
         qint64 copied = 0;
-        ServerCatalogue::copy(file, server, [&copied](qint64 done, qint64) { copied = done; });
+        // A large catalogue takes a while: a terminal sees how far it got.
+        const bool terminal = isatty(STDERR_FILENO) == 1;
+        ServerCatalogue::copy(file, server, [&](qint64 done, qint64 total) {
+            copied = done;
+            if (terminal)
+                print(stderr, QStringLiteral("\rПеренесено записей: %1 из %2").arg(done).arg(total));
+        });
+        if (terminal && copied > 0)
+            print(stderr, QStringLiteral("\n"));
         print(stdout, demo ? QStringLiteral("Создан каталог с демонстрационными данными в базе "
                                             "данных «%1»\n")
                                  .arg(server.name())

@@ -37,6 +37,7 @@ private slots:
     void unusableCopyIsRefused_data();
     void unusableCopyIsRefused();
     void dailyCopyOverSeveralDays();
+    void aCatalogueOnAServerIsNotCopied();
 
 private:
     // Runs "Восстановить из копии…", picks the copy in `row` and says Yes;
@@ -232,6 +233,38 @@ void TestBackupCommands::dailyCopyOverSeveralDays()
     QVERIFY(folder_->hasDailyCopy(QDate(2026, 11, 1)));
     QVERIFY(!folder_->hasDailyCopy(QDate(2026, 11, 2)));
     QVERIFY(folder_->hasDailyCopy(now.date()));
+}
+
+// The copies are of the file: on a server, both commands explain why they do
+// nothing, and no daily copy is attempted.
+void TestBackupCommands::aCatalogueOnAServerIsNotCopied()
+{
+    if (!TestCatalogue::serverAvailable())
+        QSKIP("AUTOPARTS_TEST_SERVER is not set: there is no server to test against");
+    Startup::destroyComponents();
+    {
+        TestCatalogue server(TestCatalogue::Engine::Server);
+        server.addGoods({1, {}, QStringLiteral("Деталь"), {}, 1, {}, {}, {}, {}, {}});
+        Startup::createComponents();
+        Startup::showMainWindow();
+        QVERIFY(DMAuto->isOpen());
+        frmMain->Backups->scheduleDaily();
+        QTest::qWait(200);
+        QVERIFY(!frmMain->Backups->isRunning());
+
+        ModalAnswers answers;
+        answers.press(QMessageBox::Ok);
+        answers.press(QMessageBox::Ok);
+        frmMain->mnuBackup->trigger();
+        frmMain->mnuRestore->trigger();
+        QVERIFY(answers.waitAllAnswered());
+        QCOMPARE(answers.boxes().size(), 2);
+        for (const ModalAnswers::Box &box : answers.boxes())
+            QVERIFY2(box.text.contains(QStringLiteral("pg_dump")), qPrintable(box.text));
+        QVERIFY(!QDir(server.folder()).exists(QStringLiteral("db-backups")));
+        Startup::destroyComponents();
+    }
+    Startup::createComponents(); // cleanup() destroys them again
 }
 
 AUTOPARTS_GUI_TEST_MAIN(TestBackupCommands)
