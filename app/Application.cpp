@@ -2,6 +2,7 @@
 
 #include "ui/common/ButtonEnterKey.h"
 #include "ui/common/Guarded.h"
+#include "ui/common/ProgramIcon.h"
 
 #include <QFontDatabase>
 #include <QLibraryInfo>
@@ -21,6 +22,8 @@ bool Application::notify(QObject *receiver, QEvent *event)
 
 void Application::configure()
 {
+    // Every window carries the program's icon; the desktop entry shows the same.
+    setWindowIcon(ProgramIcon::icon());
     auto *translator = new QTranslator(qApp);
     if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -1,0 +1,9 @@
+#include "ProgramIcon.h"
+
+QIcon ProgramIcon::icon()
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
