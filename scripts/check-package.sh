@@ -23,7 +23,8 @@ for file in ./usr/bin/autoparts ./usr/bin/autoparts-newdb ./usr/lib/autoparts/au
     ./usr/share/icons/hicolor/48x48/apps/autoparts.png \
     ./usr/share/icons/hicolor/256x256/apps/autoparts.png \
     ./usr/share/man/man1/autoparts.1.gz ./usr/share/man/man1/autoparts-newdb.1.gz \
-    ./usr/share/doc/autoparts/copyright ./usr/share/doc/autoparts/changelog.gz; do
+    ./usr/share/doc/autoparts/copyright ./usr/share/doc/autoparts/changelog.gz \
+    ./usr/share/doc/autoparts/README.Debian; do
     echo "$contents" | grep -q " $file\( \|$\)" || fail "no $file in the package"
 done
 echo "$contents" | grep " ./usr/bin/autoparts -> ../lib/autoparts/autoparts" >/dev/null ||
