@@ -62,6 +62,7 @@ void Cursor::open()
     auto store = std::make_unique<RowStore>(schema_);
     loadRows(*store);
     store_ = std::move(store);
+    columnOrders_ = std::make_unique<ColumnOrder>(*store_);
     blobsRead_.clear();
     orderValid_ = false;
     canModify_ = !db_.isReadOnly();
@@ -104,6 +105,7 @@ void Cursor::close()
         return;
     CursorOperation operation(deferred_, busy_);
     state_ = CursorState::Inactive;
+    columnOrders_.reset();
     store_.reset();
     blobsRead_.clear();
     view_.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ColumnOrder.h"
 #include "DataEvent.h"
 #include "Error.h"
 #include "Field.h"
@@ -145,6 +146,8 @@ private:
     void loadRows(RowStore &store) const;
     void rebuildView();
     void sortRows(std::vector<int> &rows) const;
+    // Sorts rows one by one with the collation, without a column order.
+    void sortFew(std::vector<int> &rows, int field, bool text, bool descending) const;
     void notify(DataEventKind kind, int row = -1, int field = -1);
     void setCurrent(int row);
     void applyFilter(const QString &text);
@@ -179,6 +182,8 @@ private:
     std::unique_ptr<RowStore> store_;
     std::vector<int> view_;  // store rows, in view order
     std::vector<int> order_; // all rows in sort order, deleted ones skipped when read
+    // Each column's sorted rows, kept while the snapshot's values stay.
+    mutable std::unique_ptr<ColumnOrder> columnOrders_;
     bool orderValid_ = false;
     std::vector<Pending> pending_;
     mutable std::map<int, BlobRead> blobsRead_; // by field

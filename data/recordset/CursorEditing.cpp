@@ -78,6 +78,7 @@ void Cursor::insertRow()
     }
 
     const int row = store_->appendRow();
+    columnOrders_->forgetAll(); // the new row has a place in none yet
     for (int i = 0; i < schema_.fieldCount(); ++i) {
         if (i == key)
             store_->setInteger(row, i, newKey);
@@ -98,6 +99,7 @@ void Cursor::insertRow()
 void Cursor::storePending(int row, int field)
 {
     const Pending &p = pending_[size_t(field)];
+    columnOrders_->forget(field);
     // What this cursor wrote is what it last read.
     if (schema_.field(field).type == FieldType::Blob)
         blobsRead_[field] = BlobRead{row, p.null, p.bytes};
@@ -212,6 +214,8 @@ void Cursor::adoptStoredRow(int row, const StoredRow &stored)
     for (int i = 0; i < schema_.fieldCount(); ++i) {
         if (i == schema_.keyIndex())
             continue;
+        if (!store_->sameValue(row, i, stored.values, 0))
+            columnOrders_->forget(i);
         store_->copyValue(row, i, stored.values, 0);
         if (schema_.field(i).type != FieldType::Blob)
             continue;
@@ -373,6 +377,7 @@ void Cursor::Refresh()
         view.push_back(mapped);
     }
     store_ = std::move(fresh);
+    columnOrders_ = std::make_unique<ColumnOrder>(*store_);
     blobsRead_.clear(); // rows are numbered anew
     view_ = std::move(view);
     orderValid_ = false;

@@ -145,7 +145,28 @@ void Cursor::sortRows(std::vector<int> &rows) const
             std::reverse(rows.begin(), rows.end());
         return;
     }
-    const bool text = schema_.field(field).type == FieldType::Text;
+    // A few rows found by a search are sorted as they are; otherwise the
+    // column's order over the whole snapshot is made once, and the rows
+    // asked for are taken from it in that order.
+    const FieldType type = schema_.field(field).type;
+    if (size_t(rows.size()) * 8 < size_t(store.rowCount()) && !columnOrders_->has(field)) {
+        sortFew(rows, field, type == FieldType::Text, descending);
+        return;
+    }
+    const std::vector<int> &sorted =
+        columnOrders_->rows(field, type, descending);
+    std::vector<char> wanted(size_t(store.rowCount()), 0);
+    for (const int row : rows)
+        wanted[size_t(row)] = 1;
+    rows.clear();
+    for (const int row : sorted)
+        if (wanted[size_t(row)])
+            rows.push_back(row);
+}
+
+void Cursor::sortFew(std::vector<int> &rows, int field, bool text, bool descending) const
+{
+    const RowStore &store = *store_;
     // Equal values keep the table's own order, in either direction; empty
     // values come first when ascending.
     std::sort(rows.begin(), rows.end(), [&](int a, int b) {

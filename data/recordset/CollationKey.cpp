@@ -1,0 +1,83 @@
+#include "CollationKey.h"
+
+#include "Collation.h"
+
+#include <QtGlobal>
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// The weights of the characters a catalogue is written in get one byte each;
+// the code of a weight is even and tells how many of them are below it. Any
+// other weight gets the odd byte of the gap it falls into among them,
+// followed by its four bytes, so that codes compare as the weights do and no
+// code is the start of another.
+struct Codes
+{
+    std::array<quint32, 127> common{};
+    int count = 0;
+    std::array<unsigned char, 0x460> ofCharacter{}; // the one-byte code, or 0
+
+    Codes()
+    {
+        std::vector<quint32> weights;
+        const auto add = [&](char32_t c) { weights.push_back(Collation::weight(c)); };
+        for (char32_t c = 0x20; c < 0x7F; ++c)
+            add(c);
+        for (char32_t c = 0x430; c <= 0x44F; ++c)
+            add(c);
+        add(0x451);
+        std::sort(weights.begin(), weights.end());
+        weights.erase(std::unique(weights.begin(), weights.end()), weights.end());
+        count = int(weights.size());
+        std::copy(weights.begin(), weights.end(), common.begin());
+        for (char32_t c = 0; c < ofCharacter.size(); ++c) {
+            const quint32 w = Collation::weight(c);
+            const auto at = std::lower_bound(weights.begin(), weights.end(), w);
+            if (at != weights.end() && *at == w)
+                ofCharacter[c] = static_cast<unsigned char>(2 * (at - weights.begin() + 1));
+        }
+    }
+
+    void append(std::string &key, char32_t c) const
+    {
+        if (c < ofCharacter.size() && ofCharacter[c]) {
+            key.push_back(static_cast<char>(ofCharacter[c]));
+            return;
+        }
+        const quint32 w = Collation::weight(c);
+        const auto at = std::lower_bound(common.begin(), common.begin() + count, w);
+        if (at != common.begin() + count && *at == w) {
+            key.push_back(static_cast<char>(2 * (at - common.begin() + 1)));
+            return;
+        }
+        key.push_back(static_cast<char>(2 * (at - common.begin()) + 1));
+        for (int shift = 24; shift >= 0; shift -= 8)
+            key.push_back(static_cast<char>((w >> shift) & 0xFF));
+    }
+};
+
+const Codes &codes()
+{
+    static const Codes table; // thread-safe since C++11
+    return table;
+}
+
+} // namespace
+
+void CollationKey::append(std::string &key, const char *utf8, int length)
+{
+    const Codes &table = codes();
+    const char *p = utf8;
+    const char *end = utf8 + length;
+    while (p != end) {
+        const auto byte = static_cast<unsigned char>(*p);
+        if (byte < 0x80) { // the common case, without decoding
+            ++p;
+            table.append(key, byte);
+            continue;
+        }
+        table.append(key, Collation::decode(p, end));
+    }
+}
