@@ -47,26 +47,26 @@ const std::vector<int> &ColumnOrder::rows(int field, FieldType type, bool descen
 {
     auto found = orders_.find(field);
     if (found == orders_.end()) {
+        if (orders_.size() >= KeptColumns) // the one sorted longest ago goes
+            orders_.erase(std::min_element(orders_.begin(), orders_.end(), [](auto &a, auto &b) {
+                return a.second.used < b.second.used;
+            }));
         Sorted sorted;
-        sorted.ascending = type == FieldType::Text ? textAscending(field, sorted.groupStarts)
-                                                   : numberAscending(field, sorted.groupStarts);
-        found = orders_.emplace(field, std::move(sorted)).first;
-    }
-    Sorted &sorted = found->second;
-    if (!descending)
-        return sorted.ascending;
-    if (sorted.descending.empty() && !sorted.ascending.empty()) {
-        // The runs of equal values in reverse, each run keeping its own order.
+        std::vector<int> groupStarts; // where each run of equal values begins
+        sorted.ascending = type == FieldType::Text ? textAscending(field, groupStarts)
+                                                   : numberAscending(field, groupStarts);
+        // The runs in reverse, each keeping its own order.
         sorted.descending.reserve(sorted.ascending.size());
         size_t end = sorted.ascending.size();
-        for (auto start = sorted.groupStarts.rbegin(); start != sorted.groupStarts.rend(); ++start) {
-            sorted.descending.insert(sorted.descending.end(),
-                                     sorted.ascending.begin() + *start,
+        for (auto start = groupStarts.rbegin(); start != groupStarts.rend(); ++start) {
+            sorted.descending.insert(sorted.descending.end(), sorted.ascending.begin() + *start,
                                      sorted.ascending.begin() + std::ptrdiff_t(end));
             end = size_t(*start);
         }
+        found = orders_.emplace(field, std::move(sorted)).first;
     }
-    return sorted.descending;
+    found->second.used = ++uses_;
+    return descending ? found->second.descending : found->second.ascending;
 }
 
 std::vector<int> ColumnOrder::textAscending(int field, std::vector<int> &groupStarts) const
@@ -81,39 +81,45 @@ std::vector<int> ColumnOrder::textAscending(int field, std::vector<int> &groupSt
     if (!order.empty())
         groupStarts.push_back(0);
 
-    // Every key once, into one pool; each entry carries its key's start
-    // as a number, which settles most comparisons.
+    // Every key once, into one pool (row r's from offsets[r] to
+    // offsets[r + 1]); each entry carries its key's start as a number, which
+    // settles most comparisons.
     struct Entry
     {
         quint64 prefix;
-        quint32 offset;
-        quint32 length;
         int row;
     };
     std::vector<Entry> entries;
     entries.reserve(size_t(count) - order.size());
+    std::vector<quint32> offsets(size_t(count) + 1, 0);
     std::string keys;
+    // A key takes a byte for each character a catalogue is usually written
+    // in, which is at most as many as its UTF-8 bytes.
+    size_t bytes = 0;
+    for (int row = 0; row < count; ++row)
+        bytes += store_.isNull(row, field) ? 0 : store_.utf8(row, field).size();
+    keys.reserve(bytes);
     for (int row = 0; row < count; ++row) {
-        if (store_.isNull(row, field))
-            continue;
-        const std::string_view text = store_.utf8(row, field);
-        const size_t start = keys.size();
-        CollationKey::append(keys, text.data(), int(text.size()));
-        entries.push_back({0, quint32(start), quint32(keys.size() - start), row});
+        if (!store_.isNull(row, field)) {
+            const std::string_view text = store_.utf8(row, field);
+            const size_t start = keys.size();
+            CollationKey::append(keys, text.data(), int(text.size()));
+            entries.push_back({prefixOf(keys.data() + start, keys.size() - start), row});
+        }
+        offsets[size_t(row) + 1] = quint32(keys.size());
     }
-    for (Entry &e : entries)
-        e.prefix = prefixOf(keys.data() + e.offset, e.length);
     const char *pool = keys.data();
-    const auto compare = [pool](const Entry &a, const Entry &b) {
+    const auto compare = [pool, &offsets](const Entry &a, const Entry &b) {
         if (a.prefix != b.prefix)
             return a.prefix < b.prefix ? -1 : 1;
-        const quint32 common = std::min(a.length, b.length);
-        const int bytes = common > 8 ? std::memcmp(pool + a.offset + 8, pool + b.offset + 8,
-                                                   common - 8)
-                                     : 0;
-        if (bytes != 0)
-            return bytes;
-        return a.length == b.length ? 0 : (a.length < b.length ? -1 : 1);
+        const quint32 aStart = offsets[size_t(a.row)], aLength = offsets[size_t(a.row) + 1] - aStart;
+        const quint32 bStart = offsets[size_t(b.row)], bLength = offsets[size_t(b.row) + 1] - bStart;
+        const quint32 common = std::min(aLength, bLength);
+        const int order =
+            common > 8 ? std::memcmp(pool + aStart + 8, pool + bStart + 8, common - 8) : 0;
+        if (order != 0)
+            return order;
+        return aLength == bLength ? 0 : (aLength < bLength ? -1 : 1);
     };
     sortOnBothCores(entries, [&](const Entry &a, const Entry &b) {
         const int order = compare(a, b);

@@ -264,15 +264,21 @@ void Benchmark::sorts(Connection &plain)
 {
     // Each command from the menu, from the list in code order, to the grid
     // painted in the new order.
+    // The first sort by a column makes its order; the next ones find it kept.
     for (const SortCommand &command : kSortCommands) {
-        const double ours = median(3, [&command] {
+        const auto sort = [&command] {
             frmMain->mnuSortKod->trigger();
             (frmMain->*command.item)->trigger();
             paintGrid();
-        });
-        add(QStringLiteral("sort command: %1").arg(QLatin1String(command.column)), ours,
-            plainQuery(plain, command.sql),
-            QStringLiteral("… ORDER BY %1").arg(QLatin1String(command.column)));
+        };
+        const double first = median(1, sort);
+        const double again = median(3, sort);
+        const double baseline = plainQuery(plain, command.sql);
+        const QString query = QStringLiteral("… ORDER BY %1").arg(QLatin1String(command.column));
+        add(QStringLiteral("sort command: %1").arg(QLatin1String(command.column)), first, baseline,
+            query);
+        add(QStringLiteral("sort command: %1, again").arg(QLatin1String(command.column)), again,
+            baseline, query);
     }
     frmMain->mnuSortKod->trigger();
 }
