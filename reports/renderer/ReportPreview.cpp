@@ -5,6 +5,7 @@
 #include "PreviewIcons.h"
 #include "Report.h"
 #include "ReportPrinting.h"
+#include "ui/common/BusyPointer.h"
 
 #include "ui/common/Guarded.h"
 
@@ -280,14 +281,8 @@ bool ReportPreview::printTo(QPrinter &printer)
 
 void ReportPreview::exportPdf(const QString &fileName)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        ReportPrinting::exportPdf(pages_, fileName);
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
-    }
-    QApplication::restoreOverrideCursor();
+    const BusyPointer busy;
+    ReportPrinting::exportPdf(pages_, fileName);
 }
 
 void ReportPreview::saveReport(const QString &fileName)

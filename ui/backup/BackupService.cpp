@@ -5,6 +5,7 @@
 #include "backup/BackupCopy.h"
 #include "backup/BackupFolder.h"
 #include "recordset/Error.h"
+#include "ui/common/BusyPointer.h"
 #include "ui/common/MessageBoxes.h"
 
 #include <QApplication>
@@ -142,7 +143,7 @@ void BackupService::runAndWait(const std::function<void()> &job)
     waitIdle();
     std::exception_ptr failure;
     bool finished = false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const BusyPointer busy;
     owner_->setEnabled(false);
     start(
         [&] {
@@ -156,7 +157,6 @@ void BackupService::runAndWait(const std::function<void()> &job)
     while (!finished)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     owner_->setEnabled(true);
-    QApplication::restoreOverrideCursor();
     if (failure)
         std::rethrow_exception(failure);
 }

@@ -2,6 +2,7 @@
 
 #include "ImportDialog.h"
 #include "ImportSummaryDialog.h"
+#include "ui/common/BusyPointer.h"
 
 #include "UnitDM.h"
 #include "exchange/CsvReader.h"
@@ -38,9 +39,7 @@ public:
         dialog_.setMinimumDuration(300);
         dialog_.setAutoClose(false);
         dialog_.setAutoReset(false);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
     }
-    ~Progress() { QApplication::restoreOverrideCursor(); }
 
     bool step(int percent)
     {
@@ -51,6 +50,7 @@ public:
 
 private:
     QProgressDialog dialog_;
+    const BusyPointer busy_;
 };
 
 } // namespace

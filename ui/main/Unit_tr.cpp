@@ -6,6 +6,7 @@
 #include "reports/Unit_report_selected.h"
 #include "ui/backup/BackupCommands.h"
 #include "ui/backup/BackupService.h"
+#include "ui/common/BusyPointer.h"
 #include "ui/common/Guarded.h"
 #include "ui/common/MessageBoxes.h"
 #include "ui/exchange/ExchangeCommands.h"
@@ -625,6 +626,7 @@ void TfrmMain::mnuOrderDescClick()
 
 void TfrmMain::sortExec()
 {
+    const BusyPointer busy; // the first sort of a large catalogue by a text
     DMAuto->tblAuto.setSort(SortField + SortOrder);
 }
 
@@ -694,6 +696,7 @@ QString quoted(QString text)
 
 void TfrmMain::Button1Click()
 {
+    const BusyPointer busy;
     QString F;
     QString S;
     const auto add = [&](const QString &fragment) {

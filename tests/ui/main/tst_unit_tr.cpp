@@ -3,6 +3,7 @@
 #include "TestCatalogue.h"
 
 #include "UnitDM.h"
+#include "recordset/DataLink.h"
 #include "app/Startup.h"
 #include "ui/main/Unit_tr.h"
 #include "ui/reference/Unit_Category.h"
@@ -11,6 +12,7 @@
 #include "ui/widgets/PressToolButton.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
@@ -63,6 +65,7 @@ private slots:
     void closingStoresAPendingChange();
     void closingEndsEvenWhenThePendingChangeFails();
     void helpLauncherPassesThePathAsAnArgument();
+    void sortAndSearchShowTheBusyPointer();
 
 private:
     void open(int rows);
@@ -401,6 +404,61 @@ void TestMainWindow::helpLauncherPassesThePathAsAnArgument()
     QCOMPARE(QString::fromUtf8(recorded.readAll()), document);
     for (const char *name : {"pwned", "pwned2", "pwned3"})
         QVERIFY(!QFileInfo::exists(sandbox.filePath(QString::fromLatin1(name))));
+}
+
+namespace {
+
+// Notes the pointer each time the goods list is sorted or searched anew.
+class PointerWatch : public DataLink
+{
+public:
+    explicit PointerWatch(Cursor &cursor) { cursor.attach(this); }
+    ~PointerWatch() override
+    {
+        if (DataSet())
+            DataSet()->detach(this);
+    }
+    QList<bool> busy;
+
+protected:
+    void dataEvent(const DataEvent &event) override
+    {
+        if (event.kind == DataEventKind::DataSetChanged) {
+            const QCursor *pointer = QGuiApplication::overrideCursor();
+            busy << (pointer && pointer->shape() == Qt::WaitCursor);
+        }
+    }
+};
+
+} // namespace
+
+// The busy pointer for the commands that can take long on a large catalogue,
+// put back afterwards, also when the command fails.
+void TestMainWindow::sortAndSearchShowTheBusyPointer()
+{
+    open(3);
+    {
+        PointerWatch watch(DMAuto->tblAuto);
+        frmMain->N6->trigger();                                   // sort by name
+        frmMain->editTovName->setText(QStringLiteral("Деталь"));
+        QTest::mouseClick(frmMain->Button1, Qt::LeftButton);     // «Найти»
+        QCOMPARE(watch.busy, (QList<bool>{true, true}));
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+
+    // A sort that fails: the error box and the window after it show the
+    // usual pointer.
+    DMAuto->tblAuto.close();
+    ModalAnswers answers;
+    bool busyOverTheBox = true;
+    answers.handle([&](QWidget *box) {
+        busyOverTheBox = QGuiApplication::overrideCursor() != nullptr;
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    frmMain->N9->trigger();
+    QVERIFY(answers.waitAllAnswered());
+    QVERIFY(!busyOverTheBox);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 }
 
 AUTOPARTS_GUI_TEST_MAIN(TestMainWindow)

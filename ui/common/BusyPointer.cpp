@@ -1,0 +1,14 @@
+#include "BusyPointer.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+BusyPointer::BusyPointer()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyPointer::~BusyPointer()
+{
+    QGuiApplication::restoreOverrideCursor();
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+// Shows the busy pointer over every window of the program for the scope's
+// life, restored when the scope ends, whether the command succeeded or
+// threw. For commands that may take longer than a glance: sorting and
+// searching a large catalogue, copying it, reading or writing a table.
+class BusyPointer
+{
+public:
+    BusyPointer();
+    ~BusyPointer();
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+};
