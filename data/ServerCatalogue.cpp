@@ -4,11 +4,11 @@
 #include "recordset/Connection.h"
 #include "recordset/Error.h"
 #include "recordset/RowStore.h"
+#include "recordset/TableSql.h"
 #include "recordset/Transaction.h"
 #include "recordset/server/ServerConnection.h"
 #include "recordset/server/ServerResult.h"
 #include "recordset/server/ServerSchema.h"
-#include "recordset/server/ServerSql.h"
 
 #include <vector>
 
@@ -29,13 +29,18 @@ std::vector<TableSchema> tables()
             CatalogueSchema::goods()};
 }
 
+QByteArray serverName(const QString &declared)
+{
+    return TableSql::name(declared, TableSql::Dialect::Server);
+}
+
 QByteArray createSql(const TableSchema &table)
 {
-    QByteArray sql = "CREATE TABLE " + ServerSql::name(table.table()) + " (";
+    QByteArray sql = "CREATE TABLE " + serverName(table.table()) + " (";
     for (int i = 0; i < table.fieldCount(); ++i) {
         if (i)
             sql += ", ";
-        sql += ServerSql::name(table.field(i).name) + ' ' +
+        sql += serverName(table.field(i).name) + ' ' +
                ServerSchema::columnType(table.field(i));
         if (table.field(i).unique)
             sql += " UNIQUE";
@@ -43,26 +48,11 @@ QByteArray createSql(const TableSchema &table)
     return sql + ')';
 }
 
-QByteArray insertWithKeySql(const TableSchema &table)
-{
-    QByteArray columns, values;
-    for (int i = 0; i < table.fieldCount(); ++i) {
-        if (i) {
-            columns += ", ";
-            values += ", ";
-        }
-        columns += ServerSql::name(table.field(i).name);
-        values += '$' + QByteArray::number(i + 1);
-    }
-    return "INSERT INTO " + ServerSql::name(table.table()) + " (" + columns + ") VALUES (" +
-           values + ')';
-}
-
 void createTables(ServerConnection &server)
 {
     for (const TableSchema &table : tables()) {
         const ServerResult exists = server.execute(
-            kTableExistsSql, {ServerConnection::Parameter{ServerSql::name(table.table()), false}});
+            kTableExistsSql, {ServerConnection::Parameter{serverName(table.table()), false}});
         if (exists.rows() == 1 && exists.value(0, 0) == "t")
             throw Error(QStringLiteral("В базе данных «%1» уже есть таблица «%2»: каталог на "
                                        "сервере уже создан. Ничего не изменено.")
@@ -98,7 +88,7 @@ void ServerCatalogue::copy(Connection &file, ServerConnection &server, const Pro
     createTables(server);
     qint64 done = 0;
     for (const auto &[table, rows] : read) {
-        const QByteArray insert = insertWithKeySql(table);
+        const QByteArray insert = TableSql(table, TableSql::Dialect::Server).insert(true);
         for (int r = 0; r < rows.rowCount(); ++r) {
             std::vector<ServerConnection::Parameter> parameters;
             for (int i = 0; i < table.fieldCount(); ++i) {
@@ -121,8 +111,8 @@ void ServerCatalogue::copy(Connection &file, ServerConnection &server, const Pro
             if (progress && (++done % 1000 == 0 || done == total))
                 progress(done, total);
         }
-        const QByteArray key = ServerSql::name(table.field(table.keyIndex()).name);
-        const QByteArray name = ServerSql::name(table.table());
+        const QByteArray key = serverName(table.field(table.keyIndex()).name);
+        const QByteArray name = serverName(table.table());
         server.execute(QString::fromLatin1(kAdvanceKeySql)
                            .arg(QString::fromUtf8(key), QString::fromUtf8(name))
                            .toUtf8(),

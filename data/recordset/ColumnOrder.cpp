@@ -69,17 +69,23 @@ const std::vector<int> &ColumnOrder::rows(int field, FieldType type, bool descen
     return descending ? found->second.descending : found->second.ascending;
 }
 
-std::vector<int> ColumnOrder::textAscending(int field, std::vector<int> &groupStarts) const
+std::vector<int> ColumnOrder::emptyValues(int field, std::vector<int> &groupStarts) const
 {
-    const int count = store_.rowCount();
-    std::vector<int> order;
-    order.reserve(size_t(count));
     // Empty values first, in row order: one run.
-    for (int row = 0; row < count; ++row)
+    std::vector<int> order;
+    order.reserve(size_t(store_.rowCount()));
+    for (int row = 0; row < store_.rowCount(); ++row)
         if (store_.isNull(row, field))
             order.push_back(row);
     if (!order.empty())
         groupStarts.push_back(0);
+    return order;
+}
+
+std::vector<int> ColumnOrder::textAscending(int field, std::vector<int> &groupStarts) const
+{
+    const int count = store_.rowCount();
+    std::vector<int> order = emptyValues(field, groupStarts);
 
     // Every key once, into one pool (row r's from offsets[r] to
     // offsets[r + 1]); each entry carries its key's start as a number, which
@@ -136,13 +142,7 @@ std::vector<int> ColumnOrder::textAscending(int field, std::vector<int> &groupSt
 std::vector<int> ColumnOrder::numberAscending(int field, std::vector<int> &groupStarts) const
 {
     const int count = store_.rowCount();
-    std::vector<int> order;
-    order.reserve(size_t(count));
-    for (int row = 0; row < count; ++row)
-        if (store_.isNull(row, field))
-            order.push_back(row);
-    if (!order.empty())
-        groupStarts.push_back(0);
+    std::vector<int> order = emptyValues(field, groupStarts);
     // The value and the row side by side; the row settles equal values.
     std::vector<std::pair<qint64, int>> entries;
     entries.reserve(size_t(count) - order.size());

@@ -31,6 +31,8 @@ public:
 private:
     static constexpr size_t KeptColumns = 4;
 
+    // The rows whose value is empty, the first run of either ascending order.
+    std::vector<int> emptyValues(int field, std::vector<int> &groupStarts) const;
     std::vector<int> textAscending(int field, std::vector<int> &groupStarts) const;
     std::vector<int> numberAscending(int field, std::vector<int> &groupStarts) const;
 

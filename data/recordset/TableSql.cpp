@@ -6,19 +6,15 @@
 #include <algorithm>
 #include <string_view>
 
-namespace {
-
-QByteArray quoted(const QString &name)
+QByteArray TableSql::name(const QString &declared, Dialect dialect)
 {
-    return '"' + name.toUtf8() + '"';
+    return '"' + (dialect == Dialect::Server ? declared.toLower() : declared).toUtf8() + '"';
 }
 
-QByteArray parameter(size_t number)
+QByteArray TableSql::parameter(size_t number) const
 {
-    return '?' + QByteArray::number(qulonglong(number));
+    return (dialect_ == Dialect::Server ? '$' : '?') + QByteArray::number(qulonglong(number));
 }
-
-} // namespace
 
 bool TableSql::isIdentifier(const QString &name)
 {
@@ -32,7 +28,7 @@ bool TableSql::isIdentifier(const QString &name)
 
 QByteArray TableSql::column(int field) const
 {
-    return quoted(schema_.field(field).name);
+    return name(schema_.field(field).name, dialect_);
 }
 
 QByteArray TableSql::keyIs(int number) const
@@ -48,9 +44,10 @@ QByteArray TableSql::selectAll() const
     return sql;
 }
 
-QByteArray TableSql::selectRow(const std::vector<int> &withBytes) const
+QByteArray TableSql::selectRow(const std::vector<int> &withBytes, bool lock) const
 {
-    return selectColumns(withBytes) + keyIs(1);
+    return selectColumns(withBytes) + keyIs(1) +
+           (lock && dialect_ == Dialect::Server ? " FOR UPDATE" : "");
 }
 
 QByteArray TableSql::selectColumns(const std::vector<int> &withBytes) const
@@ -61,24 +58,24 @@ QByteArray TableSql::selectColumns(const std::vector<int> &withBytes) const
             sql += ", ";
         const bool bytes = std::find(withBytes.begin(), withBytes.end(), i) != withBytes.end();
         if (schema_.field(i).type == FieldType::Blob && !bytes)
-            sql += "length(" + column(i) + ")";
+            sql += (dialect_ == Dialect::Server ? "octet_length(" : "length(") + column(i) + ")";
         else
             sql += column(i);
     }
-    return sql + " FROM " + quoted(schema_.table());
+    return sql + " FROM " + name(schema_.table(), dialect_);
 }
 
 QByteArray TableSql::selectBlob(int field) const
 {
-    return "SELECT " + column(field) + " FROM " + quoted(schema_.table()) + keyIs(1);
+    return "SELECT " + column(field) + " FROM " + name(schema_.table(), dialect_) + keyIs(1);
 }
 
-QByteArray TableSql::insert() const
+QByteArray TableSql::insert(bool withKey) const
 {
     QByteArray columns, values;
     size_t count = 0;
     for (int i = 0; i < schema_.fieldCount(); ++i) {
-        if (i == schema_.keyIndex())
+        if (i == schema_.keyIndex() && !withKey)
             continue;
         if (count++) {
             columns += ", ";
@@ -87,12 +84,16 @@ QByteArray TableSql::insert() const
         columns += column(i);
         values += parameter(count);
     }
-    return "INSERT INTO " + quoted(schema_.table()) + " (" + columns + ") VALUES (" + values + ")";
+    QByteArray sql = "INSERT INTO " + name(schema_.table(), dialect_) + " (" + columns +
+                     ") VALUES (" + values + ")";
+    if (dialect_ == Dialect::Server && !withKey && schema_.keyIndex() >= 0)
+        sql += " RETURNING " + column(schema_.keyIndex());
+    return sql;
 }
 
 QByteArray TableSql::update(const std::vector<int> &fields) const
 {
-    QByteArray sql = "UPDATE " + quoted(schema_.table()) + " SET ";
+    QByteArray sql = "UPDATE " + name(schema_.table(), dialect_) + " SET ";
     for (size_t n = 0; n < fields.size(); ++n) {
         if (n)
             sql += ", ";
@@ -103,7 +104,7 @@ QByteArray TableSql::update(const std::vector<int> &fields) const
 
 QByteArray TableSql::remove() const
 {
-    return "DELETE FROM " + quoted(schema_.table()) + keyIs(1);
+    return "DELETE FROM " + name(schema_.table(), dialect_) + keyIs(1);
 }
 
 void TableSql::readRow(const Statement &query, RowStore &store, int row) const

@@ -8,25 +8,39 @@
 class RowStore;
 class Statement;
 
-// The statements a cursor runs on its table. Their texts are put together
+// The statements a store runs on one table. Their texts are put together
 // from the program's own table and column names (checked identifiers,
-// quoted); values are always bound, as numbered parameters.
+// quoted); values are always bound, as numbered parameters. The file's
+// engine takes ?1, ?2, ... and the names as spelt; the server takes $1, $2,
+// ... and the names folded to lower case, as it folds unquoted names, so
+// that a technician's own queries find the same columns.
 class TableSql
 {
 public:
-    explicit TableSql(const TableSchema &schema) : schema_(schema) {}
+    enum class Dialect { File, Server };
+
+    explicit TableSql(const TableSchema &schema, Dialect dialect = Dialect::File)
+        : schema_(schema), dialect_(dialect)
+    {
+    }
 
     // Letters, digits and "_", not starting with a digit.
     static bool isIdentifier(const QString &name);
 
+    // A table's or column's name as the dialect writes it, quoted.
+    static QByteArray name(const QString &declared, Dialect dialect);
+
     // Every row in key order; photos only by their length, read when shown.
     QByteArray selectAll() const;
     // The row whose key is ?1; the blob columns in `withBytes` as their bytes.
-    QByteArray selectRow(const std::vector<int> &withBytes) const;
+    // With `lock` (the server only), the row stays locked until the
+    // transaction ends.
+    QByteArray selectRow(const std::vector<int> &withBytes, bool lock = false) const;
     // One blob column of the row whose key is ?1.
     QByteArray selectBlob(int field) const;
-    // Every column but the key, as ?1, ?2, ... in column order.
-    QByteArray insert() const;
+    // Every column but the key, as ?1, ?2, ... in column order; on the
+    // server it gives back the new key. With `withKey`, the key too, first.
+    QByteArray insert(bool withKey = false) const;
     // Sets `fields` to ?1, ?2, ... of the row whose key is the next parameter.
     QByteArray update(const std::vector<int> &fields) const;
     // Deletes the row whose key is ?1.
@@ -40,6 +54,8 @@ private:
     QByteArray selectColumns(const std::vector<int> &withBytes) const;
     QByteArray column(int field) const;
     QByteArray keyIs(int parameter) const;
+    QByteArray parameter(size_t number) const;
 
     const TableSchema &schema_;
+    Dialect dialect_;
 };

@@ -79,6 +79,17 @@ QString folderProblem(const QString &path)
     return QString();
 }
 
+// The demo photos are drawn with fonts, which need the GUI side of Qt but
+// no display.
+std::unique_ptr<QCoreApplication> application(bool drawing, int &argc, char *argv[])
+{
+    if (!drawing)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 // Takes "--name VALUE" out of `arguments`; an empty value when absent.
 std::optional<QString> takeOption(QStringList &arguments, const QString &name, QString *error)
 {
@@ -96,17 +107,10 @@ std::optional<QString> takeOption(QStringList &arguments, const QString &name, Q
 
 // The server forms: the tables made empty, with the demo (made in a
 // temporary file first, then copied), or from a file catalogue.
-int onServer(const QString &target, const std::optional<QString> &copyFrom, bool demo, int argc,
+int onServer(const QString &target, const std::optional<QString> &copyFrom, bool demo, int &argc,
              char *argv[])
 {
-    std::unique_ptr<QCoreApplication> app;
-    if (demo) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
+    const std::unique_ptr<QCoreApplication> app = application(demo, argc, argv);
     try {
         ServerConnection server(target);
         server.open();
@@ -192,16 +196,7 @@ int main(int argc, char *argv[])
                                               : QStringLiteral("лишние аргументы"));
     const QString path = arguments.first();
 
-    // The demo photos are drawn with fonts, which need the GUI side of Qt but
-    // no display.
-    std::unique_ptr<QCoreApplication> app;
-    if (demo) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
+    const std::unique_ptr<QCoreApplication> app = application(demo, argc, argv);
 
     if (upgrade) {
         try {

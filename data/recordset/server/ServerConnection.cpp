@@ -2,11 +2,11 @@
 
 #include "ServerResult.h"
 #include "ServerSchema.h"
-#include "ServerSql.h"
 
 #include "../Currency.h"
 #include "../Error.h"
 #include "../RowStore.h"
+#include "../TableSql.h"
 
 #include <libpq-fe.h>
 
@@ -121,6 +121,12 @@ QByteArray unescapedBytes(std::string_view hex)
     QByteArray result(reinterpret_cast<const char *>(bytes), qsizetype(length));
     PQfreemem(bytes);
     return result;
+}
+
+// A row's key, as the statements' key parameter takes it.
+ServerConnection::Parameter keyParameter(qint64 key)
+{
+    return {QByteArray::number(key), false};
 }
 
 QString field(const PGresult *result, int code)
@@ -360,7 +366,7 @@ TableSchema ServerConnection::verified(const TableSchema &declared)
 
 void ServerConnection::readAll(const TableSchema &schema, RowStore &rows)
 {
-    const ServerResult result = execute(ServerSql(schema).selectAll(), {}, &schema);
+    const ServerResult result = execute(TableSql(schema, TableSql::Dialect::Server).selectAll(), {}, &schema);
     const int count = result.rows();
     rows.reserve(rows.rowCount() + count);
     for (int r = 0; r < count; ++r)
@@ -372,8 +378,8 @@ bool ServerConnection::readRow(const TableSchema &schema, qint64 key,
                                std::map<int, QByteArray> &bytes)
 {
     const ServerResult result =
-        execute(ServerSql(schema).selectRow(withBytes, lock),
-                {parameter(FieldType::Integer, StoreValue{false, key, {}, {}})}, &schema);
+        execute(TableSql(schema, TableSql::Dialect::Server).selectRow(withBytes, lock),
+                {keyParameter(key)}, &schema);
     if (result.rows() == 0)
         return false;
     readValues(result, 0, schema, rows, rows.appendRow());
@@ -386,8 +392,8 @@ std::optional<QByteArray> ServerConnection::readBlob(const TableSchema &schema, 
                                                      qint64 key)
 {
     const ServerResult result =
-        execute(ServerSql(schema).selectBlob(field),
-                {parameter(FieldType::Integer, StoreValue{false, key, {}, {}})}, &schema, true);
+        execute(TableSql(schema, TableSql::Dialect::Server).selectBlob(field),
+                {keyParameter(key)}, &schema, true);
     if (result.rows() == 0 || result.isNull(0, 0))
         return std::nullopt;
     const std::string_view value = result.value(0, 0);
@@ -401,7 +407,7 @@ qint64 ServerConnection::insert(const TableSchema &schema, const std::vector<Sto
     for (int i = 0; i < schema.fieldCount(); ++i)
         if (i != schema.keyIndex())
             parameters.push_back(parameter(schema.field(i).type, values[n++]));
-    const ServerResult result = execute(ServerSql(schema).insert(), parameters, &schema);
+    const ServerResult result = execute(TableSql(schema, TableSql::Dialect::Server).insert(), parameters, &schema);
     return result.rows() == 1 ? result.integer(0, 0) : 0;
 }
 
@@ -411,14 +417,14 @@ int ServerConnection::update(const TableSchema &schema, qint64 key, const std::v
     std::vector<Parameter> parameters;
     for (size_t n = 0; n < fields.size(); ++n)
         parameters.push_back(parameter(schema.field(fields[n]).type, values[n]));
-    parameters.push_back(parameter(FieldType::Integer, StoreValue{false, key, {}, {}}));
-    return execute(ServerSql(schema).update(fields), parameters, &schema).changes();
+    parameters.push_back(keyParameter(key));
+    return execute(TableSql(schema, TableSql::Dialect::Server).update(fields), parameters, &schema).changes();
 }
 
 int ServerConnection::remove(const TableSchema &schema, qint64 key)
 {
-    return execute(ServerSql(schema).remove(),
-                   {parameter(FieldType::Integer, StoreValue{false, key, {}, {}})}, &schema)
+    return execute(TableSql(schema, TableSql::Dialect::Server).remove(),
+                   {keyParameter(key)}, &schema)
         .changes();
 }
 
