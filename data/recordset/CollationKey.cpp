@@ -5,6 +5,7 @@
 #include <QtGlobal>
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -40,21 +41,24 @@ struct Codes
         }
     }
 
-    void append(std::string &key, char32_t c) const
+    // Writes the code of `c` at `out`; returns the end of what it wrote (at
+    // most five bytes).
+    char *write(char *out, char32_t c) const
     {
         if (c < ofCharacter.size() && ofCharacter[c]) {
-            key.push_back(static_cast<char>(ofCharacter[c]));
-            return;
+            *out++ = static_cast<char>(ofCharacter[c]);
+            return out;
         }
         const quint32 w = Collation::weight(c);
         const auto at = std::lower_bound(common.begin(), common.begin() + count, w);
         if (at != common.begin() + count && *at == w) {
-            key.push_back(static_cast<char>(2 * (at - common.begin() + 1)));
-            return;
+            *out++ = static_cast<char>(2 * (at - common.begin() + 1));
+            return out;
         }
-        key.push_back(static_cast<char>(2 * (at - common.begin()) + 1));
+        *out++ = static_cast<char>(2 * (at - common.begin()) + 1);
         for (int shift = 24; shift >= 0; shift -= 8)
-            key.push_back(static_cast<char>((w >> shift) & 0xFF));
+            *out++ = static_cast<char>((w >> shift) & 0xFF);
+        return out;
     }
 };
 
@@ -66,18 +70,32 @@ const Codes &codes()
 
 } // namespace
 
-void CollationKey::append(std::string &key, const char *utf8, int length)
+void CollationKey::append(LargeArray<char> &key, const char *utf8, int length)
 {
     const Codes &table = codes();
+    // No character takes more than five bytes of key, nor fewer than one of UTF-8.
+    char *out = key.extend(size_t(length) * 5);
     const char *p = utf8;
     const char *end = utf8 + length;
     while (p != end) {
-        const auto byte = static_cast<unsigned char>(*p);
-        if (byte < 0x80) { // the common case, without decoding
+        const auto lead = static_cast<unsigned char>(*p);
+        // The common cases without decoding: ASCII, and the two-byte Cyrillic
+        // letters, as the decoder would read them.
+        if (lead < 0x80 && table.ofCharacter[lead]) {
+            *out++ = static_cast<char>(table.ofCharacter[lead]);
             ++p;
-            table.append(key, byte);
             continue;
         }
-        table.append(key, Collation::decode(p, end));
+        if ((lead == 0xD0 || lead == 0xD1) && end - p > 1 &&
+            (static_cast<unsigned char>(p[1]) & 0xC0) == 0x80) {
+            const char32_t c = ((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(p[1]) & 0x3Fu);
+            if (table.ofCharacter[c]) {
+                *out++ = static_cast<char>(table.ofCharacter[c]);
+                p += 2;
+                continue;
+            }
+        }
+        out = table.write(out, Collation::decode(p, end));
     }
+    key.truncate(size_t(out - key.data()));
 }

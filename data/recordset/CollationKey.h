@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string>
+#include "LargeArray.h"
 
 // A text's place in the collation as bytes: two texts' keys compare with
 // memcmp (a key that is the start of another is smaller) exactly as
@@ -10,5 +10,5 @@ class CollationKey
 {
 public:
     // Appends the key of the UTF-8 text to `key`.
-    static void append(std::string &key, const char *utf8, int length);
+    static void append(LargeArray<char> &key, const char *utf8, int length);
 };

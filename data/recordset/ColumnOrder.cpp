@@ -5,26 +5,41 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
 // Below this many rows a second thread costs more than it saves.
 constexpr size_t ParallelRows = 50000;
 
-// Sorts with both cores: each half on a thread of its own, then one merge.
-template <typename T, typename Less> void sortOnBothCores(std::vector<T> &items, Less less)
+// Sorts items that are all different (the row settles equal values). A large
+// array is split around the median of a sample, those that `before` the
+// median go first, and each side is sorted in place by `sortSide` on a core
+// of its own: no merge, and no second array. `before` must agree with the
+// order that sortSide makes. Returns where the second side begins, or 0 when
+// the array was not split.
+template <typename T, typename Less, typename Before, typename SortSide>
+size_t sortOnBothCores(LargeArray<T> &items, Less less, Before before, SortSide sortSide)
 {
+    T *const begin = items.begin();
+    T *const end = items.end();
     if (items.size() < ParallelRows) {
-        std::sort(items.begin(), items.end(), less);
-        return;
+        sortSide(begin, end);
+        return 0;
     }
-    const auto middle = items.begin() + std::ptrdiff_t(items.size() / 2);
-    std::thread first([&] { std::sort(items.begin(), middle, less); });
-    std::sort(middle, items.end(), less);
+    constexpr size_t Samples = 1023;
+    std::vector<T> sample;
+    for (size_t i = 0; i < Samples; ++i)
+        sample.push_back(items[i * (items.size() / Samples)]);
+    std::nth_element(sample.begin(), sample.begin() + Samples / 2, sample.end(), less);
+    const T pivot = sample[Samples / 2];
+    T *const middle =
+        std::partition(begin, end, [&](const T &item) { return before(item, pivot); });
+    std::thread first([&] { sortSide(begin, middle); });
+    sortSide(middle, end);
     first.join();
-    std::inplace_merge(items.begin(), middle, items.end(), less);
+    return size_t(middle - begin);
 }
 
 // The first eight bytes of a key, as a number that compares as they do.
@@ -36,6 +51,119 @@ quint64 prefixOf(const char *key, size_t length)
     return prefix;
 }
 
+// One row's text key seen eight bytes at a time: the chunk at some depth as a
+// number, and how many of the key's bytes are left from the chunk's start,
+// 9 standing for "more than the chunk". Chunk, then that count, then the row
+// order two keys that agree before the chunk exactly as their bytes do, a
+// key that is the start of another first.
+struct TextEntry
+{
+    quint64 chunk;
+    quint32 row;
+    quint32 rest;
+
+    static constexpr auto less = [](const TextEntry &a, const TextEntry &b) {
+        if (a.chunk != b.chunk)
+            return a.chunk < b.chunk;
+        if (a.rest != b.rest)
+            return a.rest < b.rest;
+        return a.row < b.row;
+    };
+    // Before in every order of the keys, whatever comes after the chunk.
+    static constexpr auto surelyBefore = [](const TextEntry &a, const TextEntry &b) {
+        return a.chunk != b.chunk ? a.chunk < b.chunk : a.rest < b.rest;
+    };
+    bool sameSoFar(const TextEntry &other) const
+    {
+        return chunk == other.chunk && rest == other.rest;
+    }
+};
+
+// The keys of every row in one pool: row r's from offsets[r] to offsets[r + 1].
+struct TextKeys
+{
+    const char *pool;
+    const quint32 *offsets;
+
+    void take(TextEntry &entry, size_t depth) const
+    {
+        const quint32 start = offsets[entry.row];
+        const size_t length = offsets[entry.row + 1] - start;
+        const size_t from = depth * 8;
+        const size_t left = length > from ? length - from : 0;
+        entry.chunk = prefixOf(pool + start + from, left);
+        entry.rest = quint32(std::min<size_t>(left, 9));
+    }
+    // The entries of a run stand in no order of the pool: each one's offsets
+    // and key are asked for ahead, so that the waits for memory overlap.
+    void takeAll(TextEntry *begin, TextEntry *end, size_t depth) const
+    {
+        constexpr std::ptrdiff_t Ahead = 16;
+        for (TextEntry *entry = begin; entry != end; ++entry) {
+            if (end - entry > Ahead)
+                __builtin_prefetch(offsets + entry[Ahead].row);
+            if (end - entry > Ahead / 2)
+                __builtin_prefetch(pool + offsets[entry[Ahead / 2].row] + depth * 8);
+            take(*entry, depth);
+        }
+    }
+};
+
+// Entries [begin, end) whose keys agree on their first `depth` chunks.
+struct Run
+{
+    size_t begin;
+    size_t end;
+    size_t depth;
+};
+
+// Marks where a new value begins inside a run sorted on its chunk at
+// `depth - 1` (its first entry keeps its mark), and lists the runs within it
+// whose keys agree so far and go on.
+void markRuns(const TextEntry *entries, const Run &run, char *startsRun,
+              std::vector<Run> &unsettled)
+{
+    size_t first = run.begin;
+    for (size_t i = run.begin + 1; i <= run.end; ++i) {
+        const bool same = i < run.end && entries[i].sameSoFar(entries[i - 1]);
+        if (i < run.end)
+            startsRun[i] = !same;
+        if (same)
+            continue;
+        if (i - first > 1 && entries[first].rest > 8)
+            unsettled.push_back(Run{first, i, run.depth});
+        first = i;
+    }
+}
+
+// Sorts entries [begin, end) by their keys' first chunks, then each run that
+// agrees so far and goes on by its next chunk, until every run is settled:
+// comparisons stay between numbers however long the beginnings keys share.
+void sortTexts(TextEntry *entries, size_t begin, size_t end, const TextKeys &keys,
+               char *startsRun)
+{
+    std::sort(entries + begin, entries + end, TextEntry::less);
+    std::vector<Run> unsettled;
+    markRuns(entries, Run{begin, end, 1}, startsRun, unsettled);
+    while (!unsettled.empty()) {
+        const Run run = unsettled.back();
+        unsettled.pop_back();
+        keys.takeAll(entries + run.begin, entries + run.end, run.depth);
+        std::sort(entries + run.begin, entries + run.end, TextEntry::less);
+        markRuns(entries, Run{run.begin, run.end, run.depth + 1}, startsRun, unsettled);
+    }
+}
+
+struct NumberEntry
+{
+    qint64 value;
+    int row;
+
+    static constexpr auto less = [](const NumberEntry &a, const NumberEntry &b) {
+        return a.value != b.value ? a.value < b.value : a.row < b.row;
+    };
+};
+
 } // namespace
 
 void ColumnOrder::forget(int field)
@@ -43,7 +171,7 @@ void ColumnOrder::forget(int field)
     orders_.erase(field);
 }
 
-const std::vector<int> &ColumnOrder::rows(int field, FieldType type, bool descending)
+const LargeArray<int> &ColumnOrder::rows(int field, FieldType type, bool descending)
 {
     auto found = orders_.find(field);
     if (found == orders_.end()) {
@@ -52,108 +180,102 @@ const std::vector<int> &ColumnOrder::rows(int field, FieldType type, bool descen
                 return a.second.used < b.second.used;
             }));
         Sorted sorted;
-        std::vector<int> groupStarts; // where each run of equal values begins
-        sorted.ascending = type == FieldType::Text ? textAscending(field, groupStarts)
-                                                   : numberAscending(field, groupStarts);
-        // The runs in reverse, each keeping its own order.
-        sorted.descending.reserve(sorted.ascending.size());
-        size_t end = sorted.ascending.size();
-        for (auto start = groupStarts.rbegin(); start != groupStarts.rend(); ++start) {
-            sorted.descending.insert(sorted.descending.end(), sorted.ascending.begin() + *start,
-                                     sorted.ascending.begin() + std::ptrdiff_t(end));
-            end = size_t(*start);
-        }
+        emptyValues(field, sorted);
+        if (type == FieldType::Text)
+            textAscending(field, sorted);
+        else
+            numberAscending(field, sorted);
         found = orders_.emplace(field, std::move(sorted)).first;
     }
     found->second.used = ++uses_;
-    return descending ? found->second.descending : found->second.ascending;
+    return descending ? descendingOf(found->second) : found->second.ascending;
 }
 
-std::vector<int> ColumnOrder::emptyValues(int field, std::vector<int> &groupStarts) const
+const LargeArray<int> &ColumnOrder::descendingOf(Sorted &sorted)
 {
-    // Empty values first, in row order: one run.
-    std::vector<int> order;
-    order.reserve(size_t(store_.rowCount()));
-    for (int row = 0; row < store_.rowCount(); ++row)
-        if (store_.isNull(row, field))
-            order.push_back(row);
-    if (!order.empty())
-        groupStarts.push_back(0);
-    return order;
+    const size_t count = sorted.ascending.size();
+    if (sorted.descending.size() != count) {
+        // The runs in reverse, each keeping its own order.
+        sorted.descending.reserve(count);
+        size_t end = count;
+        for (size_t i = count; i-- > 0;) {
+            if (sorted.startsRun[i]) {
+                sorted.descending.append(sorted.ascending.data() + i, end - i);
+                end = i;
+            }
+        }
+    }
+    return sorted.descending;
 }
 
-std::vector<int> ColumnOrder::textAscending(int field, std::vector<int> &groupStarts) const
+void ColumnOrder::emptyValues(int field, Sorted &sorted) const
 {
     const int count = store_.rowCount();
-    std::vector<int> order = emptyValues(field, groupStarts);
+    sorted.ascending.reserve(size_t(count));
+    sorted.startsRun.reserve(size_t(count));
+    for (int row = 0; row < count; ++row) {
+        if (store_.isNull(row, field)) {
+            sorted.startsRun.push_back(sorted.ascending.empty() ? 1 : 0);
+            sorted.ascending.push_back(row);
+        }
+    }
+}
 
-    // Every key once, into one pool (row r's from offsets[r] to
-    // offsets[r + 1]); each entry carries its key's start as a number, which
-    // settles most comparisons.
-    struct Entry
-    {
-        quint64 prefix;
-        int row;
-    };
-    std::vector<Entry> entries;
-    entries.reserve(size_t(count) - order.size());
-    std::vector<quint32> offsets(size_t(count) + 1, 0);
-    std::string keys;
+void ColumnOrder::textAscending(int field, Sorted &sorted) const
+{
+    const int count = store_.rowCount();
+    LargeArray<quint32> offsets(size_t(count) + 1, 0);
+    LargeArray<char> pool;
     // A key takes a byte for each character a catalogue is usually written
     // in, which is at most as many as its UTF-8 bytes.
     size_t bytes = 0;
     for (int row = 0; row < count; ++row)
         bytes += store_.isNull(row, field) ? 0 : store_.utf8(row, field).size();
-    keys.reserve(bytes);
+    pool.reserve(bytes);
+    LargeArray<TextEntry> entries;
+    entries.reserve(size_t(count) - sorted.ascending.size());
     for (int row = 0; row < count; ++row) {
         if (!store_.isNull(row, field)) {
             const std::string_view text = store_.utf8(row, field);
-            const size_t start = keys.size();
-            CollationKey::append(keys, text.data(), int(text.size()));
-            entries.push_back({prefixOf(keys.data() + start, keys.size() - start), row});
+            CollationKey::append(pool, text.data(), int(text.size()));
+            entries.push_back({0, quint32(row), 0});
         }
-        offsets[size_t(row) + 1] = quint32(keys.size());
+        offsets[size_t(row) + 1] = quint32(pool.size());
     }
-    const char *pool = keys.data();
-    const auto compare = [pool, &offsets](const Entry &a, const Entry &b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix ? -1 : 1;
-        const quint32 aStart = offsets[size_t(a.row)], aLength = offsets[size_t(a.row) + 1] - aStart;
-        const quint32 bStart = offsets[size_t(b.row)], bLength = offsets[size_t(b.row) + 1] - bStart;
-        const quint32 common = std::min(aLength, bLength);
-        const int order =
-            common > 8 ? std::memcmp(pool + aStart + 8, pool + bStart + 8, common - 8) : 0;
-        if (order != 0)
-            return order;
-        return aLength == bLength ? 0 : (aLength < bLength ? -1 : 1);
-    };
-    sortOnBothCores(entries, [&](const Entry &a, const Entry &b) {
-        const int order = compare(a, b);
-        return order != 0 ? order < 0 : a.row < b.row;
-    });
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (i == 0 || compare(entries[i - 1], entries[i]) != 0)
-            groupStarts.push_back(int(order.size()));
-        order.push_back(entries[i].row);
-    }
-    return order;
+    const TextKeys keys{pool.data(), offsets.data()};
+    for (TextEntry &entry : entries)
+        keys.take(entry, 0);
+
+    LargeArray<char> startsRun(entries.size(), 0);
+    TextEntry *const first = entries.begin();
+    // Split by the first chunk alone, so that keys that agree on it are
+    // sorted on one side; the second side starts a new value.
+    const size_t second = sortOnBothCores(
+        entries, TextEntry::less, TextEntry::surelyBefore, [&](TextEntry *b, TextEntry *e) {
+            sortTexts(first, size_t(b - first), size_t(e - first), keys, startsRun.data());
+        });
+    if (!entries.empty())
+        startsRun[0] = 1;
+    if (second > 0 && second < entries.size())
+        startsRun[second] = 1;
+    for (const TextEntry &entry : entries)
+        sorted.ascending.push_back(int(entry.row));
+    sorted.startsRun.append(startsRun.data(), startsRun.size());
 }
 
-std::vector<int> ColumnOrder::numberAscending(int field, std::vector<int> &groupStarts) const
+void ColumnOrder::numberAscending(int field, Sorted &sorted) const
 {
     const int count = store_.rowCount();
-    std::vector<int> order = emptyValues(field, groupStarts);
     // The value and the row side by side; the row settles equal values.
-    std::vector<std::pair<qint64, int>> entries;
-    entries.reserve(size_t(count) - order.size());
+    LargeArray<NumberEntry> entries;
+    entries.reserve(size_t(count) - sorted.ascending.size());
     for (int row = 0; row < count; ++row)
         if (!store_.isNull(row, field))
-            entries.emplace_back(store_.integer(row, field), row);
-    sortOnBothCores(entries, std::less<>());
+            entries.push_back({store_.integer(row, field), row});
+    sortOnBothCores(entries, NumberEntry::less, NumberEntry::less,
+                    [](NumberEntry *b, NumberEntry *e) { std::sort(b, e, NumberEntry::less); });
     for (size_t i = 0; i < entries.size(); ++i) {
-        if (i == 0 || entries[i - 1].first != entries[i].first)
-            groupStarts.push_back(int(order.size()));
-        order.push_back(entries[i].second);
+        sorted.startsRun.push_back(i == 0 || entries[i - 1].value != entries[i].value);
+        sorted.ascending.push_back(entries[i].row);
     }
-    return order;
 }

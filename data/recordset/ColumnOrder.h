@@ -1,10 +1,9 @@
 #pragma once
 
 #include "FieldDef.h"
+#include "LargeArray.h"
 
 #include <map>
-#include <utility>
-#include <vector>
 
 class RowStore;
 
@@ -21,7 +20,7 @@ public:
     explicit ColumnOrder(const RowStore &store) : store_(store) {}
 
     // Every row of the store, deleted ones included (the caller skips them).
-    const std::vector<int> &rows(int field, FieldType type, bool descending);
+    const LargeArray<int> &rows(int field, FieldType type, bool descending);
 
     bool has(int field) const { return orders_.count(field) != 0; }
     // The column's values changed, or rows were added.
@@ -31,17 +30,19 @@ public:
 private:
     static constexpr size_t KeptColumns = 4;
 
-    // The rows whose value is empty, the first run of either ascending order.
-    std::vector<int> emptyValues(int field, std::vector<int> &groupStarts) const;
-    std::vector<int> textAscending(int field, std::vector<int> &groupStarts) const;
-    std::vector<int> numberAscending(int field, std::vector<int> &groupStarts) const;
-
     struct Sorted
     {
-        std::vector<int> ascending;
-        std::vector<int> descending; // the runs of equal values in reverse
+        LargeArray<int> ascending;
+        LargeArray<char> startsRun;  // per place of `ascending`: a new value begins
+        LargeArray<int> descending; // the runs in reverse, made when first asked for
         quint64 used = 0;
     };
+    // Empty values first, in row order: one run.
+    void emptyValues(int field, Sorted &sorted) const;
+    void textAscending(int field, Sorted &sorted) const;
+    void numberAscending(int field, Sorted &sorted) const;
+    static const LargeArray<int> &descendingOf(Sorted &sorted);
+
     const RowStore &store_;
     std::map<int, Sorted> orders_;
     quint64 uses_ = 0;

@@ -2,6 +2,7 @@
 
 #include "Error.h"
 #include "RowStore.h"
+#include "SnapshotRead.h"
 #include "Statement.h"
 #include "TableSql.h"
 
@@ -34,7 +35,10 @@ QString describeConstraint(int rc, const QString &detail)
 
 } // namespace
 
-Connection::Connection(QString fileName) : fileName_(std::move(fileName)) {}
+Connection::Connection(QString fileName, Access access)
+    : fileName_(std::move(fileName)), access_(access)
+{
+}
 
 Connection::~Connection()
 {
@@ -56,7 +60,11 @@ void Connection::open()
     const QByteArray name = QFile::encodeName(fileName_);
     // READWRITE without CREATE: the program never makes a new file. The engine
     // falls back to read-only by itself when the file is write-protected.
-    const int rc = sqlite3_open_v2(name.constData(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+    // A connection is used by one thread at a time, so the engine need not
+    // lock it on every call.
+    const int access =
+        access_ == Access::ReadBeside ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    const int rc = sqlite3_open_v2(name.constData(), &db_, access | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = describe(rc);
         close();
@@ -68,7 +76,8 @@ void Connection::open()
     // for six timeouts. An attempt soon after one that failed for a lock looks
     // once and gives up; writes still wait the full timeout.
     const bool justLockedOut = lockedOut_.isValid() && lockedOut_.elapsed() < BusyTimeoutMs;
-    sqlite3_busy_timeout(db_, justLockedOut ? 0 : BusyTimeoutMs);
+    const bool wait = !justLockedOut && access_ == Access::ReadWrite;
+    sqlite3_busy_timeout(db_, wait ? BusyTimeoutMs : 0);
     try {
         verifyIsDatabase();
     } catch (const StoreError &error) {
@@ -81,9 +90,11 @@ void Connection::open()
         throw;
     }
     lockedOut_.invalidate();
-    sqlite3_busy_timeout(db_, BusyTimeoutMs);
+    if (access_ == Access::ReadWrite)
+        sqlite3_busy_timeout(db_, BusyTimeoutMs);
     const QFileInfo folder(info.absolutePath());
-    readOnly_ = sqlite3_db_readonly(db_, "main") == 1 || !folder.isWritable();
+    readOnly_ = sqlite3_db_readonly(db_, "main") == 1 || !folder.isWritable() ||
+                access_ == Access::ReadBeside;
 }
 
 void Connection::verifyIsDatabase()
@@ -187,10 +198,7 @@ TableSchema Connection::verified(const TableSchema &declared)
 void Connection::readAll(const TableSchema &schema, RowStore &rows)
 {
     open();
-    const TableSql sql(schema);
-    Statement query(*this, sql.selectAll());
-    while (query.step())
-        sql.readRow(query, rows, rows.appendRow());
+    SnapshotRead(*this, schema).into(rows);
 }
 
 bool Connection::readRow(const TableSchema &schema, qint64 key, const std::vector<int> &withBytes,

@@ -19,7 +19,11 @@ struct sqlite3;
 class Connection : public Store
 {
 public:
-    explicit Connection(QString fileName);
+    // How the file is opened: for the program's work, or only to read a
+    // part of a snapshot beside another connection of this program, never
+    // waiting for a lock.
+    enum class Access { ReadWrite, ReadBeside };
+    explicit Connection(QString fileName, Access access = Access::ReadWrite);
     ~Connection() override;
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
@@ -69,6 +73,7 @@ private:
                         MakeSql makeSql);
 
     QString fileName_;
+    Access access_;
     sqlite3 *db_ = nullptr;
     bool readOnly_ = false;
     QElapsedTimer lockedOut_; // runs since opening last failed for another program's lock

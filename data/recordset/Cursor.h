@@ -145,9 +145,9 @@ private:
     void postPending();
     void loadRows(RowStore &store) const;
     void rebuildView();
-    void sortRows(std::vector<int> &rows) const;
+    void sortRows(LargeArray<int> &rows) const;
     // Sorts rows one by one with the collation, without a column order.
-    void sortFew(std::vector<int> &rows, int field, bool text, bool descending) const;
+    void sortFew(LargeArray<int> &rows, int field, bool text, bool descending) const;
     void notify(DataEventKind kind, int row = -1, int field = -1);
     void setCurrent(int row);
     void applyFilter(const QString &text);
@@ -180,8 +180,8 @@ private:
     std::vector<std::unique_ptr<Field>> fields_;
     std::vector<Lookup> lookups_; // for fields_[schema field count + i]
     std::unique_ptr<RowStore> store_;
-    std::vector<int> view_;  // store rows, in view order
-    std::vector<int> order_; // all rows in sort order, deleted ones skipped when read
+    LargeArray<int> view_;  // store rows, in view order
+    LargeArray<int> order_; // all rows in sort order, deleted ones skipped when read
     // Each column's sorted rows, kept while the snapshot's values stay.
     mutable std::unique_ptr<ColumnOrder> columnOrders_;
     bool orderValid_ = false;

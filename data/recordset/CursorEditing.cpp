@@ -327,7 +327,7 @@ void Cursor::Delete()
     const int removed = current_;
     notify(DataEventKind::RowRemoving, removed);
     store_->setDeleted(row);
-    view_.erase(view_.begin() + removed);
+    view_.erase(size_t(removed));
     current_ = view_.empty() ? -1 : std::min(removed, int(view_.size()) - 1);
     notify(DataEventKind::RowRemoved, removed);
     setCurrent(current_);
@@ -363,7 +363,7 @@ void Cursor::Refresh()
             fresh->setDeleted(row);
 
     const int currentStoreRow = current_ >= 0 ? view_[size_t(current_)] : -1;
-    std::vector<int> view;
+    LargeArray<int> view;
     view.reserve(view_.size());
     int newCurrent = -1;
     for (size_t i = 0; i < view_.size(); ++i) {

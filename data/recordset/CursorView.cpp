@@ -131,7 +131,7 @@ void Cursor::rebuildView()
             view_.push_back(row);
 }
 
-void Cursor::sortRows(std::vector<int> &rows) const
+void Cursor::sortRows(LargeArray<int> &rows) const
 {
     const RowStore &store = *store_;
     const int field = sort_.field;
@@ -153,9 +153,8 @@ void Cursor::sortRows(std::vector<int> &rows) const
         sortFew(rows, field, type == FieldType::Text, descending);
         return;
     }
-    const std::vector<int> &sorted =
-        columnOrders_->rows(field, type, descending);
-    std::vector<char> wanted(size_t(store.rowCount()), 0);
+    const LargeArray<int> &sorted = columnOrders_->rows(field, type, descending);
+    LargeArray<char> wanted(size_t(store.rowCount()), 0);
     for (const int row : rows)
         wanted[size_t(row)] = 1;
     rows.clear();
@@ -164,7 +163,7 @@ void Cursor::sortRows(std::vector<int> &rows) const
             rows.push_back(row);
 }
 
-void Cursor::sortFew(std::vector<int> &rows, int field, bool text, bool descending) const
+void Cursor::sortFew(LargeArray<int> &rows, int field, bool text, bool descending) const
 {
     const RowStore &store = *store_;
     // Equal values keep the table's own order, in either direction; empty

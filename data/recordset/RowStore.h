@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LargeArray.h"
 #include "TableSchema.h"
 
 #include <string>
@@ -16,9 +17,18 @@ public:
 
     int rowCount() const { return rows_; }
     int appendRow(); // every column NULL
-    void reserve(int rows);
+    // Room for `rows` rows and `textBytes` bytes of text, made before it is
+    // needed; what a reading did not use is given back by shrink().
+    void reserve(int rows, size_t textBytes = 0);
+    void shrink();
+    // The rows of `other`, a store of the same table, after these in their
+    // order; `other` is left empty. Where these rows end on a page boundary
+    // of every column (a multiple of PageRows), its memory is taken over
+    // rather than copied.
+    void append(RowStore &&other);
+    static constexpr int PageRows = 512;
 
-    bool isNull(int row, int column) const { return columns_[size_t(column)].null[size_t(row)]; }
+    bool isNull(int row, int column) const { return columns_[size_t(column)].null.get(row); }
     // Integers, keys and currency; for a blob its size in bytes.
     qint64 integer(int row, int column) const
     {
@@ -36,8 +46,8 @@ public:
     bool sameValue(int row, int column, const RowStore &other, int otherRow) const;
     void copyValue(int row, int column, const RowStore &from, int fromRow);
 
-    void setDeleted(int row) { deleted_[size_t(row)] = true; }
-    bool isDeleted(int row) const { return deleted_[size_t(row)]; }
+    void setDeleted(int row) { deleted_.set(row, true); }
+    bool isDeleted(int row) const { return deleted_.get(row); }
 
     // True while the rows stand in ascending key order.
     bool keysAscending() const { return keysAscending_; }
@@ -45,22 +55,48 @@ public:
     int rowOfKey(qint64 key) const;
 
 private:
+    static constexpr size_t PageBytes = 4096;
     struct Slice
     {
         quint32 offset = 0;
         quint32 length = 0;
     };
+    // One mark per row, 64 to a word.
+    class Marks
+    {
+    public:
+        bool get(int row) const { return (words_[size_t(row) >> 6] >> (row & 63)) & 1; }
+        void set(int row, bool on)
+        {
+            const quint64 bit = quint64(1) << (row & 63);
+            quint64 &word = words_[size_t(row) >> 6];
+            word = on ? word | bit : word & ~bit;
+        }
+        // Row `rows` (the count so far) gets a mark.
+        void push(int rows, bool on)
+        {
+            if ((rows & 63) == 0)
+                words_.push_back(0);
+            set(rows, on);
+        }
+        void reserve(int rows) { words_.reserve((size_t(rows) + 63) >> 6); }
+        void append(int rows, const Marks &other, int otherRows);
+        void release() { words_ = LargeArray<quint64>(); }
+
+    private:
+        LargeArray<quint64> words_;
+    };
     struct Column
     {
         FieldType type;
-        std::vector<qint64> numbers; // all but text
-        std::vector<Slice> texts;    // text only
-        std::vector<bool> null;
+        LargeArray<qint64> numbers; // all but text
+        LargeArray<Slice> texts;    // text only
+        Marks null;
     };
 
     std::vector<Column> columns_;
-    std::vector<bool> deleted_;
-    std::string pool_;
+    Marks deleted_;
+    LargeArray<char> pool_;
     int rows_ = 0;
     int keyColumn_ = -1;
     // Rows arrive in key order and new keys are larger; while that holds, a

@@ -159,6 +159,55 @@ std::optional<qint64> Statement::currency(int column) const
     return std::nullopt;
 }
 
+Statement::Value Statement::value(int column) const
+{
+    // The value object itself, without a check per call: safe because a
+    // connection is used by one thread at a time and opened without the
+    // engine's own lock.
+    sqlite3_value *v = sqlite3_column_value(stmt_, column);
+    Value value;
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        value.type = Type::Integer;
+        value.integer = sqlite3_value_int64(v);
+        break;
+    case SQLITE_FLOAT:
+        value.type = Type::Real;
+        value.real = sqlite3_value_double(v);
+        break;
+    case SQLITE_TEXT:
+        value.type = Type::Text;
+        value.text = reinterpret_cast<const char *>(sqlite3_value_text(v));
+        value.size = sqlite3_value_bytes(v);
+        if (!value.text)
+            value.text = "";
+        break;
+    case SQLITE_BLOB:
+        value.type = Type::Blob;
+        value.size = sqlite3_value_bytes(v);
+        break;
+    default:
+        break;
+    }
+    return value;
+}
+
+std::optional<qint64> Statement::Value::currency() const
+{
+    switch (type) {
+    case Type::Integer:
+        return Currency::fromUnits(integer);
+    case Type::Real:
+        return Currency::fromReal(real);
+    case Type::Text:
+        return Currency::fromText(QString::fromUtf8(text, size));
+    case Type::Null:
+    case Type::Blob:
+        break;
+    }
+    return std::nullopt;
+}
+
 int Statement::changes() const
 {
     return sqlite3_changes(connection_.handle());

@@ -44,6 +44,22 @@ public:
     // none when the value is NULL or no number.
     std::optional<qint64> currency(int column) const;
 
+    // One value of the current row with one look at it, for reading many
+    // rows: its class, and the number, the text (valid until the next step)
+    // or the size of a text or blob.
+    struct Value
+    {
+        Type type = Type::Null;
+        qint64 integer = 0;
+        double real = 0;
+        const char *text = nullptr;
+        int size = 0;
+
+        // As currency() reads it.
+        std::optional<qint64> currency() const;
+    };
+    Value value(int column) const;
+
     // Rows changed by the last INSERT, UPDATE or DELETE of the connection.
     int changes() const;
     qint64 lastInsertRowId() const;

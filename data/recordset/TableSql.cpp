@@ -44,6 +44,34 @@ QByteArray TableSql::selectAll() const
     return sql;
 }
 
+QByteArray TableSql::selectFirstRows() const
+{
+    return selectAll() + " LIMIT " + parameter(1);
+}
+
+QByteArray TableSql::selectFromKey() const
+{
+    const QByteArray key = column(schema_.keyIndex());
+    return selectColumns({}) + " WHERE " + key + " >= " + parameter(1) + " ORDER BY " + key;
+}
+
+QByteArray TableSql::selectKeyAfterRows() const
+{
+    const QByteArray key = column(schema_.keyIndex());
+    return "SELECT " + key + " FROM " + name(schema_.table(), dialect_) + " ORDER BY " + key +
+           " LIMIT 1 OFFSET " + parameter(1);
+}
+
+QByteArray TableSql::selectKeyBounds() const
+{
+    // Each on its own, so that each is one step down the key's index rather
+    // than a walk through the table.
+    const QByteArray key = column(schema_.keyIndex());
+    const QByteArray table = name(schema_.table(), dialect_);
+    return "SELECT (SELECT min(" + key + ") FROM " + table + "), (SELECT max(" + key +
+           ") FROM " + table + ")";
+}
+
 QByteArray TableSql::selectRow(const std::vector<int> &withBytes, bool lock) const
 {
     return selectColumns(withBytes) + keyIs(1) +
@@ -110,28 +138,34 @@ QByteArray TableSql::remove() const
 void TableSql::readRow(const Statement &query, RowStore &store, int row) const
 {
     for (int i = 0; i < schema_.fieldCount(); ++i) {
-        if (query.isNull(i))
+        const Statement::Value value = query.value(i);
+        if (value.type == Statement::Type::Null)
             continue;
         switch (schema_.field(i).type) {
-        case FieldType::Text: {
-            int length = 0;
-            const char *text = query.utf8(i, &length);
-            store.setText(row, i, std::string_view(text, size_t(length)));
+        case FieldType::Text:
+            if (value.type == Statement::Type::Text) {
+                store.setText(row, i, std::string_view(value.text, size_t(value.size)));
+            } else { // a number or blob where a text belongs, as the engine would show it
+                int length = 0;
+                const char *text = query.utf8(i, &length);
+                store.setText(row, i, std::string_view(text, size_t(length)));
+            }
             break;
-        }
         case FieldType::Currency:
-            if (const auto value = query.currency(i))
-                store.setInteger(row, i, *value);
+            if (const auto amount = value.currency())
+                store.setInteger(row, i, *amount);
             break;
         case FieldType::Blob:
             // length() gives an integer; the value itself, its size in bytes.
             store.setInteger(row, i,
-                             query.type(i) == Statement::Type::Integer ? query.integer(i)
-                                                                       : query.bytes(i));
+                             value.type == Statement::Type::Integer ? value.integer
+                                                                    : query.bytes(i));
             break;
         case FieldType::AutoInc:
         case FieldType::Integer:
-            store.setInteger(row, i, query.integer(i));
+            store.setInteger(row, i,
+                             value.type == Statement::Type::Integer ? value.integer
+                                                                    : query.integer(i));
             break;
         }
     }

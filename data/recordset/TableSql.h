@@ -32,6 +32,14 @@ public:
 
     // Every row in key order; photos only by their length, read when shown.
     QByteArray selectAll() const;
+    // The first ?1 rows of selectAll.
+    QByteArray selectFirstRows() const;
+    // The rows of selectAll from the one whose key is ?1 on.
+    QByteArray selectFromKey() const;
+    // The key of the row that follows the first ?1 rows in key order.
+    QByteArray selectKeyAfterRows() const;
+    // The smallest and the largest key.
+    QByteArray selectKeyBounds() const;
     // The row whose key is ?1; the blob columns in `withBytes` as their bytes.
     // With `lock` (the server only), the row stays locked until the
     // transaction ends.
