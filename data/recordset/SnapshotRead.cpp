@@ -63,19 +63,21 @@ SnapshotRead::SnapshotRead(Connection &connection, const TableSchema &schema)
 {
 }
 
-void SnapshotRead::into(RowStore &rows)
+int SnapshotRead::into(RowStore &rows)
 {
     if (!mayBeSplit()) {
         readWhole(rows);
-        return;
+        return 1;
     }
     // Our own shared lock first: from here on the file stays as it is.
     ReadTransaction transaction(connection_);
     const Bounds bounds = keyBounds();
-    if (bounds.high - bounds.low < SplitFrom || !readSplit(bounds, rows))
+    const bool split = bounds.high - bounds.low >= SplitFrom && readSplit(bounds, rows);
+    if (!split)
         readWhole(rows);
     transaction.finish();
     rows.shrink();
+    return split ? 2 : 1;
 }
 
 bool SnapshotRead::mayBeSplit() const

@@ -18,8 +18,9 @@ class SnapshotRead
 public:
     SnapshotRead(Connection &connection, const TableSchema &schema);
 
-    // Every row in key order, appended to `rows`.
-    void into(RowStore &rows);
+    // Every row in key order, appended to `rows`; returns in how many parts
+    // it was read (2: on both cores).
+    int into(RowStore &rows);
 
     // Tables with fewer keys than this are read in one go.
     static constexpr qint64 SplitFrom = 50000;
