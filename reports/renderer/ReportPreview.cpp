@@ -38,7 +38,8 @@ QString withSuffix(const QString &fileName, const char *suffix)
 } // namespace
 
 ReportPreview::ReportPreview(Report &report, QWidget *parent)
-    : QDialog(parent), report_(report), producer_(std::make_unique<PageProducer>(report))
+    : QDialog(parent), report_(report), producer_(std::make_unique<PageProducer>(report)),
+      busy_(std::make_unique<BusyPointer>())
 {
     setWindowTitle(report.definition.title.isEmpty() ? QStringLiteral("Print Preview")
                                                      : report.definition.title);
@@ -192,6 +193,9 @@ void ReportPreview::produce()
         timer_.stop();
         pages_ = producer_->takePages();
         producer_.reset();
+        busy_.reset();
+    } else if (pageCount() > 0 && busy_) {
+        busy_->answering();
     }
     updateState();
     if (!more)
@@ -202,6 +206,7 @@ void ReportPreview::stopProduction()
 {
     timer_.stop();
     producer_.reset();
+    busy_.reset();
 }
 
 void ReportPreview::updateState()
@@ -287,12 +292,16 @@ void ReportPreview::exportPdf(const QString &fileName)
 
 void ReportPreview::saveReport(const QString &fileName)
 {
+    const BusyPointer busy;
     PageFile::save(pages_, fileName);
 }
 
 void ReportPreview::loadReport(const QString &fileName)
 {
-    ReportPages loaded = PageFile::load(fileName);
+    ReportPages loaded = [&] {
+        const BusyPointer busy;
+        return PageFile::load(fileName);
+    }();
     stopProduction();
     pages_ = std::move(loaded);
     loaded_ = true;

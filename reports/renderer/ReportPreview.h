@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class BusyPointer;
 class PageProducer;
 class QAction;
 class QLabel;
@@ -74,6 +75,9 @@ private:
 
     Report &report_;
     std::unique_ptr<PageProducer> producer_;
+    // While pages are made: the busy pointer until the first is on screen,
+    // then the pointer of work going on.
+    std::unique_ptr<BusyPointer> busy_;
     ReportPages pages_; // once production has ended, or loaded from a file
     bool loaded_ = false;
     int page_ = 0;

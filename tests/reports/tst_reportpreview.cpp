@@ -9,6 +9,7 @@
 #include "reports/renderer/PageFile.h"
 #include "reports/renderer/ReportPreview.h"
 #include "reports/renderer/ReportPrinting.h"
+#include "recordset/Error.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -111,6 +112,7 @@ private slots:
     void pageKeys();
     void firstPageShowsWhileLaterOnesAreMade();
     void escClosesTheModalPreviewAndStopsProduction();
+    void pointerTellsThatPagesAreBeingMade();
     void printProducesAnewForThePrinter_data();
     void printProducesAnewForThePrinter();
     void printingProgressCanBeCancelled_data();
@@ -284,6 +286,71 @@ void TestReportPreview::escClosesTheModalPreviewAndStopsProduction()
     QTest::qWait(100);
     QCOMPARE(data.moves, moves); // nothing reads the rows once the call has returned
     QVERIFY(data.current() < Rows); // closed before the end: the rows stay where production was
+}
+
+namespace {
+
+Qt::CursorShape pointer()
+{
+    const QCursor *cursor = QGuiApplication::overrideCursor();
+    return cursor ? cursor->shape() : Qt::ArrowCursor;
+}
+
+// Rows whose reading fails part of the way through.
+class FailingData : public FakeReportData
+{
+public:
+    explicit FailingData(FakeReportData rows) : FakeReportData(std::move(rows)) {}
+    QString text(const QString &column) const override
+    {
+        if (current() >= 3000)
+            throw Error(QStringLiteral("Таблица «tovars» не открыта: действие невозможно"));
+        return FakeReportData::text(column);
+    }
+};
+
+} // namespace
+
+// The busy pointer until the first page is on screen, then the pointer of
+// work going on until the last is made; the usual one once production ends,
+// is stopped, or fails (before the error is told).
+void TestReportPreview::pointerTellsThatPagesAreBeingMade()
+{
+    FakeReportData data = FakeReportData::numbered(40000);
+    Report report = listReport(data);
+    {
+        ReportPreview preview(report);
+        QCOMPARE(pointer(), Qt::WaitCursor);
+        showActive(preview);
+        QTRY_VERIFY(preview.pageCount() > 0);
+        QVERIFY(!preview.productionFinished());
+        QCOMPARE(pointer(), Qt::BusyCursor);
+        QSignalSpy ended(&preview, &ReportPreview::productionEnded);
+        QVERIFY(ended.wait(30000));
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+    {
+        ReportPreview preview(report);
+        showActive(preview);
+        QTRY_VERIFY(preview.pageCount() > 0);
+        preview.reject();
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+
+    FailingData failing = FailingData(FakeReportData::numbered(40000));
+    Report failingReport = listReport(failing);
+    ModalAnswers answers;
+    Qt::CursorShape overTheBox = Qt::WaitCursor;
+    answers.handle([&](QWidget *box) {
+        overTheBox = pointer();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    ReportPreview preview(failingReport);
+    preview.show(); // the error box takes the focus as soon as it shows
+    QVERIFY(answers.waitAllAnswered(30000));
+    QCOMPARE(overTheBox, Qt::ArrowCursor);
+    QVERIFY(preview.productionFinished());
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 }
 
 void TestReportPreview::printProducesAnewForThePrinter_data()

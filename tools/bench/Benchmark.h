@@ -32,6 +32,8 @@ private:
     void prepareCatalogue();
     // The median of `times` runs of `action`, in milliseconds.
     static double median(int times, const std::function<void()> &action);
+    // Runs a plain query of the goods, every value looked at.
+    static void readPlainly(Connection &connection, const char *sql);
     // Steps through every row of `sql`, reading every column, as a plain
     // client of the engine would.
     static double plainQuery(Connection &connection, const char *sql);

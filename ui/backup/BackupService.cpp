@@ -15,6 +15,8 @@
 #include <QFileInfo>
 #include <QThread>
 #include <QWidget>
+#include <exception>
+#include <vector>
 
 namespace {
 
@@ -178,8 +180,11 @@ QString BackupService::copyNow()
 
 QString BackupService::restore(const QString &copy)
 {
-    // A copy that does not read back whole, or holds no catalogue, changes nothing.
-    BackupCheck::goodsIn(copy, true);
+    {
+        // A copy that does not read back whole, or holds no catalogue, changes nothing.
+        const BusyPointer busy;
+        BackupCheck::goodsIn(copy, true);
+    }
     // A pasted photo still waiting in the goods cursor goes into the kept copy.
     if (DMAuto->tblAuto.State() == CursorState::Edit ||
         DMAuto->tblAuto.State() == CursorState::Insert)
@@ -218,7 +223,20 @@ QString BackupService::restore(const QString &copy)
     } catch (...) {
         failure = std::current_exception();
     }
-    DMAuto->reopen([](const std::exception &error) { MessageBoxes::error(error); });
+    // Reading a large catalogue anew takes a moment; what it could not open is
+    // told afterwards, with the usual pointer.
+    std::vector<std::exception_ptr> unopened;
+    {
+        const BusyPointer busy;
+        DMAuto->reopen([&](const std::exception &) { unopened.push_back(std::current_exception()); });
+    }
+    for (const std::exception_ptr &error : unopened) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception &e) {
+            MessageBoxes::error(e);
+        }
+    }
     if (failure)
         std::rethrow_exception(failure);
     return present ? kept : QString();

@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <utility>
 
 BusyPointer::BusyPointer()
 {
@@ -11,4 +12,10 @@ BusyPointer::BusyPointer()
 BusyPointer::~BusyPointer()
 {
     QGuiApplication::restoreOverrideCursor();
+}
+
+void BusyPointer::answering()
+{
+    if (!std::exchange(answering_, true))
+        QGuiApplication::changeOverrideCursor(Qt::BusyCursor);
 }

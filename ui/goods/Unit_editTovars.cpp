@@ -2,6 +2,7 @@
 
 #include "UnitDM.h"
 #include "recordset/Error.h"
+#include "ui/common/BusyPointer.h"
 #include "ui/common/Guarded.h"
 #include "ui/common/MessageBoxes.h"
 #include "ui/main/Unit_tr.h"
@@ -253,7 +254,10 @@ void TfrmTovarEdit::btnDeleteClick()
     // The row is stored at once, with every pending change and without the
     // OK tests; from here on the editor edits the stored row.
     DMAuto->tblAuto.Post();
-    DMAuto->tblAuto.Refresh();
+    {
+        const BusyPointer busy; // a large catalogue is read anew
+        DMAuto->tblAuto.Refresh();
+    }
     DMAuto->tblAuto.Edit();
     updateDeleteButton();
 }
