@@ -70,11 +70,9 @@ const Codes &codes()
 
 } // namespace
 
-void CollationKey::append(LargeArray<char> &key, const char *utf8, int length)
+char *CollationKey::write(char *out, const char *utf8, int length)
 {
     const Codes &table = codes();
-    // No character takes more than five bytes of key, nor fewer than one of UTF-8.
-    char *out = key.extend(size_t(length) * 5);
     const char *p = utf8;
     const char *end = utf8 + length;
     while (p != end) {
@@ -97,5 +95,5 @@ void CollationKey::append(LargeArray<char> &key, const char *utf8, int length)
         }
         out = table.write(out, Collation::decode(p, end));
     }
-    key.truncate(size_t(out - key.data()));
+    return out;
 }

@@ -1,7 +1,10 @@
 #include "ColumnOrder.h"
 
 #include "CollationKey.h"
+#include "Error.h"
 #include "RowStore.h"
+
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
@@ -45,65 +48,70 @@ size_t sortOnBothCores(LargeArray<T> &items, Less less, Before before, SortSide 
 // The first eight bytes of a key, as a number that compares as they do.
 quint64 prefixOf(const char *key, size_t length)
 {
+    if (length >= 8) {
+        quint64 bytes;
+        std::memcpy(&bytes, key, 8);
+        return qFromBigEndian(bytes);
+    }
     quint64 prefix = 0;
     for (size_t i = 0; i < 8; ++i)
         prefix = (prefix << 8) | (i < length ? static_cast<unsigned char>(key[i]) : 0);
     return prefix;
 }
 
+// A row below this many fits beside the count of key bytes left in one word.
+constexpr quint32 RowLimit = quint32(1) << 28;
+
 // One row's text key seen eight bytes at a time: the chunk at some depth as a
-// number, and how many of the key's bytes are left from the chunk's start,
-// 9 standing for "more than the chunk". Chunk, then that count, then the row
-// order two keys that agree before the chunk exactly as their bytes do, a
-// key that is the start of another first.
+// number; where the key stands in the pool; and, in one word, how many of
+// its bytes are left from the chunk's start (9 standing for "more than the
+// chunk") above the row. Chunk, then that word, order two keys that agree
+// before the chunk exactly as their bytes do, a key that is the start of
+// another first, and equal keys by row.
 struct TextEntry
 {
     quint64 chunk;
-    quint32 row;
-    quint32 rest;
+    quint32 key;
+    quint32 restAndRow;
+
+    quint32 row() const { return restAndRow & (RowLimit - 1); }
+    quint32 rest() const { return restAndRow >> 28; }
 
     static constexpr auto less = [](const TextEntry &a, const TextEntry &b) {
-        if (a.chunk != b.chunk)
-            return a.chunk < b.chunk;
-        if (a.rest != b.rest)
-            return a.rest < b.rest;
-        return a.row < b.row;
+        return a.chunk != b.chunk ? a.chunk < b.chunk : a.restAndRow < b.restAndRow;
     };
     // Before in every order of the keys, whatever comes after the chunk.
     static constexpr auto surelyBefore = [](const TextEntry &a, const TextEntry &b) {
-        return a.chunk != b.chunk ? a.chunk < b.chunk : a.rest < b.rest;
+        return a.chunk != b.chunk ? a.chunk < b.chunk : a.rest() < b.rest();
     };
     bool sameSoFar(const TextEntry &other) const
     {
-        return chunk == other.chunk && rest == other.rest;
+        return chunk == other.chunk && rest() == other.rest();
     }
 };
 
-// The keys of every row in one pool: row r's from offsets[r] to offsets[r + 1].
+// The keys in one pool, each as its length in four bytes, then its bytes.
 struct TextKeys
 {
     const char *pool;
-    const quint32 *offsets;
 
     void take(TextEntry &entry, size_t depth) const
     {
-        const quint32 start = offsets[entry.row];
-        const size_t length = offsets[entry.row + 1] - start;
+        quint32 length;
+        std::memcpy(&length, pool + entry.key, sizeof length);
         const size_t from = depth * 8;
         const size_t left = length > from ? length - from : 0;
-        entry.chunk = prefixOf(pool + start + from, left);
-        entry.rest = quint32(std::min<size_t>(left, 9));
+        entry.chunk = prefixOf(pool + entry.key + sizeof length + from, left);
+        entry.restAndRow = quint32(std::min<size_t>(left, 9)) << 28 | entry.row();
     }
-    // The entries of a run stand in no order of the pool: each one's offsets
-    // and key are asked for ahead, so that the waits for memory overlap.
+    // The entries of a run stand in no order of the pool: each one's key is
+    // asked for ahead, so that the waits for memory overlap.
     void takeAll(TextEntry *begin, TextEntry *end, size_t depth) const
     {
-        constexpr std::ptrdiff_t Ahead = 16;
+        constexpr std::ptrdiff_t Ahead = 8;
         for (TextEntry *entry = begin; entry != end; ++entry) {
             if (end - entry > Ahead)
-                __builtin_prefetch(offsets + entry[Ahead].row);
-            if (end - entry > Ahead / 2)
-                __builtin_prefetch(pool + offsets[entry[Ahead / 2].row] + depth * 8);
+                __builtin_prefetch(pool + entry[Ahead].key + depth * 8);
             take(*entry, depth);
         }
     }
@@ -130,7 +138,7 @@ void markRuns(const TextEntry *entries, const Run &run, char *startsRun,
             startsRun[i] = !same;
         if (same)
             continue;
-        if (i - first > 1 && entries[first].rest > 8)
+        if (i - first > 1 && entries[first].rest() > 8)
             unsettled.push_back(Run{first, i, run.depth});
         first = i;
     }
@@ -224,28 +232,54 @@ void ColumnOrder::emptyValues(int field, Sorted &sorted) const
 void ColumnOrder::textAscending(int field, Sorted &sorted) const
 {
     const int count = store_.rowCount();
-    LargeArray<quint32> offsets(size_t(count) + 1, 0);
-    LargeArray<char> pool;
-    // A key takes a byte for each character a catalogue is usually written
-    // in, which is at most as many as its UTF-8 bytes.
-    size_t bytes = 0;
-    for (int row = 0; row < count; ++row)
-        bytes += store_.isNull(row, field) ? 0 : store_.utf8(row, field).size();
-    pool.reserve(bytes);
-    LargeArray<TextEntry> entries;
-    entries.reserve(size_t(count) - sorted.ascending.size());
+    if (quint32(count) >= RowLimit)
+        throw Error(QStringLiteral("Слишком много строк, чтобы упорядочить их по тексту"));
+    // Each half of the rows makes its keys on a core of its own, into a part
+    // of the pool that is surely large enough for them; only what is written
+    // is ever touched.
+    const int halves = count >= int(ParallelRows) ? 2 : 1;
+    const int middle = halves == 2 ? count / 2 : count;
+    size_t poolBytes[2] = {0, 0};
+    size_t entryCount[2] = {0, 0};
     for (int row = 0; row < count; ++row) {
         if (!store_.isNull(row, field)) {
-            const std::string_view text = store_.utf8(row, field);
-            CollationKey::append(pool, text.data(), int(text.size()));
-            entries.push_back({0, quint32(row), 0});
+            const int half = row >= middle;
+            poolBytes[half] += sizeof(quint32) +
+                               CollationKey::bytesAtMost(int(store_.utf8(row, field).size()));
+            ++entryCount[half];
         }
-        offsets[size_t(row) + 1] = quint32(pool.size());
     }
-    const TextKeys keys{pool.data(), offsets.data()};
-    for (TextEntry &entry : entries)
-        keys.take(entry, 0);
+    if (poolBytes[0] + poolBytes[1] > 0xFFFFFFFFu)
+        throw Error(QStringLiteral("Слишком много текста, чтобы упорядочить его"));
+    LargeArray<char> pool;
+    char *const base = pool.extend(poolBytes[0] + poolBytes[1]);
+    LargeArray<TextEntry> entries;
+    entries.extend(entryCount[0] + entryCount[1]);
+    const auto makeKeys = [&](int half) {
+        char *out = base + (half ? poolBytes[0] : 0);
+        TextEntry *entry = entries.data() + (half ? entryCount[0] : 0);
+        for (int row = half ? middle : 0, end = half ? count : middle; row < end; ++row) {
+            if (store_.isNull(row, field))
+                continue;
+            const std::string_view text = store_.utf8(row, field);
+            char *key = out + sizeof(quint32);
+            char *const keyEnd = CollationKey::write(key, text.data(), int(text.size()));
+            const auto length = quint32(keyEnd - key);
+            std::memcpy(out, &length, sizeof length);
+            *entry++ = TextEntry{prefixOf(key, length), quint32(out - base),
+                                 quint32(std::min<size_t>(length, 9)) << 28 | quint32(row)};
+            out = keyEnd;
+        }
+    };
+    if (halves == 2) {
+        std::thread first([&] { makeKeys(0); });
+        makeKeys(1);
+        first.join();
+    } else {
+        makeKeys(0);
+    }
 
+    const TextKeys keys{base};
     LargeArray<char> startsRun(entries.size(), 0);
     TextEntry *const first = entries.begin();
     // Split by the first chunk alone, so that keys that agree on it are
@@ -259,7 +293,7 @@ void ColumnOrder::textAscending(int field, Sorted &sorted) const
     if (second > 0 && second < entries.size())
         startsRun[second] = 1;
     for (const TextEntry &entry : entries)
-        sorted.ascending.push_back(int(entry.row));
+        sorted.ascending.push_back(int(entry.row()));
     sorted.startsRun.append(startsRun.data(), startsRun.size());
 }
 

@@ -12,6 +12,26 @@
 
 // --- filter and sort -----------------------------------------------------------
 
+namespace {
+
+// Puts `rows` in the order of `order`, every row of the store (null: the
+// table's own order), without a comparison: fast when they are many.
+void pickOut(LargeArray<int> &rows, int rowCount, const LargeArray<int> *order)
+{
+    LargeArray<char> wanted(size_t(rowCount), 0);
+    for (const int row : rows)
+        wanted[size_t(row)] = 1;
+    rows.clear();
+    const size_t count = order ? order->size() : size_t(rowCount);
+    for (size_t i = 0; i < count; ++i) {
+        const int row = order ? (*order)[i] : int(i);
+        if (wanted[size_t(row)])
+            rows.push_back(row);
+    }
+}
+
+} // namespace
+
 void Cursor::setFilter(const QString &text)
 {
     if (text == filterText_)
@@ -139,8 +159,12 @@ void Cursor::sortRows(LargeArray<int> &rows) const
     // Rows are held in the table's own order, which is key order as long as
     // the store says so: then sorting by the key needs no comparisons.
     if (field < 0 || (field == schema_.keyIndex() && store.keysAscending())) {
-        if (!std::is_sorted(rows.begin(), rows.end()))
+        if (std::is_sorted(rows.begin(), rows.end()))
+            ; // as they stand
+        else if (size_t(rows.size()) * 8 < size_t(store.rowCount()))
             std::sort(rows.begin(), rows.end());
+        else
+            pickOut(rows, store.rowCount(), nullptr);
         if (field >= 0 && descending)
             std::reverse(rows.begin(), rows.end());
         return;
@@ -153,14 +177,7 @@ void Cursor::sortRows(LargeArray<int> &rows) const
         sortFew(rows, field, type == FieldType::Text, descending);
         return;
     }
-    const LargeArray<int> &sorted = columnOrders_->rows(field, type, descending);
-    LargeArray<char> wanted(size_t(store.rowCount()), 0);
-    for (const int row : rows)
-        wanted[size_t(row)] = 1;
-    rows.clear();
-    for (const int row : sorted)
-        if (wanted[size_t(row)])
-            rows.push_back(row);
+    pickOut(rows, store.rowCount(), &columnOrders_->rows(field, type, descending));
 }
 
 void Cursor::sortFew(LargeArray<int> &rows, int field, bool text, bool descending) const
