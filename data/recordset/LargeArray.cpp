@@ -14,10 +14,10 @@ namespace {
 
 #ifdef LARGE_BLOCKS_MAPPED
 constexpr size_t HugePage = size_t(2) << 20;
-// Smaller blocks stay on the heap, which hands freed memory out again: a
-// huge page is resident as a whole once touched, and a fresh mapping must be
-// cleared before use, which costs a small sort more than it saves.
-constexpr size_t MappedFrom = size_t(4) << 20;
+// Blocks under a huge page stay on the heap, which hands freed memory out
+// again: a huge page is resident as a whole once touched, and a fresh mapping
+// must be cleared before use, which costs a small sort more than it saves.
+constexpr size_t MappedFrom = HugePage;
 
 size_t roundUp(size_t n, size_t to)
 {
