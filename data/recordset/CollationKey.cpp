@@ -87,7 +87,7 @@ char *CollationKey::write(char *out, const char *utf8, int length)
         if ((lead == 0xD0 || lead == 0xD1) && end - p > 1 &&
             (static_cast<unsigned char>(p[1]) & 0xC0) == 0x80) {
             const char32_t c = ((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(p[1]) & 0x3Fu);
-            if (table.ofCharacter[c]) {
+            if (c < table.ofCharacter.size() && table.ofCharacter[c]) {
                 *out++ = static_cast<char>(table.ofCharacter[c]);
                 p += 2;
                 continue;

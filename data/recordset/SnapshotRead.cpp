@@ -50,6 +50,13 @@ private:
     bool done_ = false;
 };
 
+// Every row that `query` gives, after those of `rows`.
+void readRows(Statement &query, const TableSql &sql, RowStore &rows)
+{
+    while (query.step())
+        sql.readRow(query, rows, rows.appendRow());
+}
+
 void reserveFor(RowStore &rows, qint64 keys)
 {
     if (keys > 0)
@@ -108,8 +115,7 @@ void SnapshotRead::readWhole(RowStore &rows) const
 {
     const TableSql sql(schema_);
     Statement query(connection_, sql.selectAll());
-    while (query.step())
-        sql.readRow(query, rows, rows.appendRow());
+    readRows(query, sql, rows);
 }
 
 void SnapshotRead::readLower(Connection &connection, const TableSchema &schema, int count,
@@ -118,8 +124,7 @@ void SnapshotRead::readLower(Connection &connection, const TableSchema &schema, 
     const TableSql sql(schema);
     Statement query(connection, sql.selectFirstRows());
     query.bindInteger(1, count);
-    while (query.step())
-        sql.readRow(query, rows, rows.appendRow());
+    readRows(query, sql, rows);
 }
 
 void SnapshotRead::readUpper(Connection &connection, const TableSchema &schema, int after,
@@ -132,8 +137,7 @@ void SnapshotRead::readUpper(Connection &connection, const TableSchema &schema, 
         return; // fewer rows than keys: the lower part has them all
     Statement query(connection, sql.selectFromKey());
     query.bindInteger(1, start.integer(0));
-    while (query.step())
-        sql.readRow(query, rows, rows.appendRow());
+    readRows(query, sql, rows);
 }
 
 bool SnapshotRead::readSplit(const Bounds &bounds, RowStore &rows)
