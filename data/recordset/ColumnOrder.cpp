@@ -77,13 +77,24 @@ struct TextEntry
     quint32 row() const { return restAndRow & (RowLimit - 1); }
     quint32 rest() const { return restAndRow >> 28; }
 
-    static constexpr auto less = [](const TextEntry &a, const TextEntry &b) {
-        return a.chunk != b.chunk ? a.chunk < b.chunk : a.restAndRow < b.restAndRow;
+    // Function objects rather than functions, so that the sorts inline them.
+    struct Less
+    {
+        bool operator()(const TextEntry &a, const TextEntry &b) const
+        {
+            return a.chunk != b.chunk ? a.chunk < b.chunk : a.restAndRow < b.restAndRow;
+        }
     };
     // Before in every order of the keys, whatever comes after the chunk.
-    static constexpr auto surelyBefore = [](const TextEntry &a, const TextEntry &b) {
-        return a.chunk != b.chunk ? a.chunk < b.chunk : a.rest() < b.rest();
+    struct SurelyBefore
+    {
+        bool operator()(const TextEntry &a, const TextEntry &b) const
+        {
+            return a.chunk != b.chunk ? a.chunk < b.chunk : a.rest() < b.rest();
+        }
     };
+    static constexpr Less less{};
+    static constexpr SurelyBefore surelyBefore{};
     bool sameSoFar(const TextEntry &other) const
     {
         return chunk == other.chunk && rest() == other.rest();
@@ -167,9 +178,14 @@ struct NumberEntry
     qint64 value;
     int row;
 
-    static constexpr auto less = [](const NumberEntry &a, const NumberEntry &b) {
-        return a.value != b.value ? a.value < b.value : a.row < b.row;
+    struct Less
+    {
+        bool operator()(const NumberEntry &a, const NumberEntry &b) const
+        {
+            return a.value != b.value ? a.value < b.value : a.row < b.row;
+        }
     };
+    static constexpr Less less{};
 };
 
 } // namespace

@@ -86,6 +86,7 @@ class TestColumnOrder : public QObject
     Q_OBJECT
 private slots:
     void keysCompareAsTheCollation();
+    void keysOfEachLetterAgainstEveryOther();
     void sameOrderAsComparingEachPair_data();
     void sameOrderAsComparingEachPair();
     void aCursorSortsAnewWhatChanged();
@@ -110,6 +111,34 @@ void TestColumnOrder::keysCompareAsTheCollation()
                                  .arg(byKeys)
                                  .arg(byCollation)));
     }
+}
+
+// Every character of the Latin and Cyrillic blocks against every other, one
+// by one: the keys' shortcut for the common letters must agree with the
+// collation on all of them, the rare ones around them included.
+void TestColumnOrder::keysOfEachLetterAgainstEveryOther()
+{
+    std::vector<QByteArray> texts;
+    std::vector<std::string> keys;
+    for (char32_t c = 0x20; c < 0x500; ++c) {
+        if (c >= 0x7F && c < 0xA0)
+            continue;
+        texts.push_back(QString::fromUcs4(&c, 1).toUtf8());
+        const QByteArray &text = texts.back();
+        std::string key(CollationKey::bytesAtMost(int(text.size())), '\0');
+        key.resize(size_t(CollationKey::write(key.data(), text.constData(), int(text.size())) -
+                          key.data()));
+        keys.push_back(key);
+    }
+    const auto sign = [](int v) { return (v > 0) - (v < 0); };
+    for (size_t a = 0; a < texts.size(); ++a)
+        for (size_t b = 0; b < texts.size(); ++b) {
+            const QByteArray &x = texts[a], &y = texts[b];
+            if (sign(keys[a].compare(keys[b])) !=
+                sign(Collation::compare(x.constData(), int(x.size()), y.constData(), int(y.size()))))
+                QFAIL(qPrintable(QStringLiteral("«%1» against «%2»")
+                                     .arg(QString::fromUtf8(x), QString::fromUtf8(y))));
+        }
 }
 
 void TestColumnOrder::sameOrderAsComparingEachPair_data()

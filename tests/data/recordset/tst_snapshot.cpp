@@ -78,6 +78,7 @@ private slots:
     void joinedPartsKeepEveryValueAndMark();
     void twoCoresReadWhatOneReads_data();
     void twoCoresReadWhatOneReads();
+    void valuesOfAnotherKindAsTheEngineGivesThem();
 };
 
 // Across the step from the heap to mapped memory, and back to less.
@@ -202,6 +203,32 @@ void TestSnapshot::twoCoresReadWhatOneReads()
     QCOMPARE(SnapshotRead(connection, schema).into(withOurs), 1);
     connection.rollback();
     QCOMPARE(withOurs.rowCount(), expected.rowCount() + 1);
+}
+
+// Another program may store any kind of value in any column: a text column
+// shows a number as the engine writes it, a number column takes the engine's
+// reading of a text or a real.
+void TestSnapshot::valuesOfAnotherKindAsTheEngineGivesThem()
+{
+    TestCatalogue catalogue;
+    catalogue.query("INSERT INTO tovars (tovName, models, counts, numSklad, screenshots) VALUES "
+                    "(12, 1.5, '7', 2.9, x'0102'), (x'41', '', -3, '12abc', NULL)");
+    Connection connection(QStringLiteral("db.mdb"));
+    const TableSchema schema = connection.verified(CatalogueSchema::goods());
+    RowStore rows(schema);
+    SnapshotRead(connection, schema).into(rows);
+    const auto column = [&](const char *name) { return schema.indexOf(QLatin1String(name)); };
+    QCOMPARE(rows.text(0, column("tovName")), QStringLiteral("12"));
+    QCOMPARE(rows.text(0, column("models")), QStringLiteral("1.5"));
+    QCOMPARE(rows.integer(0, column("counts")), 7);
+    QCOMPARE(rows.integer(0, column("numSklad")), 2);
+    QCOMPARE(rows.integer(0, column("screenshots")), 2); // a photo by its size
+    QCOMPARE(rows.text(1, column("tovName")), QStringLiteral("A"));
+    QVERIFY(!rows.isNull(1, column("models")));
+    QCOMPARE(rows.text(1, column("models")), QString());
+    QCOMPARE(rows.integer(1, column("counts")), -3);
+    QCOMPARE(rows.integer(1, column("numSklad")), 12);
+    QVERIFY(rows.isNull(1, column("screenshots")));
 }
 
 QTEST_GUILESS_MAIN(TestSnapshot)
