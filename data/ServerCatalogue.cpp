@@ -19,6 +19,10 @@ constexpr const char *kTableExistsSql = "SELECT to_regclass($1) IS NOT NULL";
 // with no rows it starts at 1.
 constexpr const char *kAdvanceKeySql =
     "SELECT setval(pg_get_serial_sequence($1, $2), coalesce(max(%1), 0) + 1, false) FROM %2";
+// The counter set to a given next key ($3), never below the largest key.
+constexpr const char *kSetNextKeySql =
+    "SELECT setval(pg_get_serial_sequence($1, $2), greatest(coalesce(max(%1), 0) + 1, $3), "
+    "false) FROM %2";
 
 // Reference names are unique, as in the file, so the server itself refuses
 // a duplicate (with the same message as the file's engine). Goods come last:
@@ -48,7 +52,9 @@ QByteArray createSql(const TableSchema &table)
     return sql + ')';
 }
 
-void createTables(ServerConnection &server)
+} // namespace
+
+void ServerCatalogue::createTables(ServerConnection &server)
 {
     for (const TableSchema &table : tables()) {
         const ServerResult exists = server.execute(
@@ -62,7 +68,28 @@ void createTables(ServerConnection &server)
         server.execute(createSql(table));
 }
 
-} // namespace
+void ServerCatalogue::insertWithKey(ServerConnection &server, const TableSchema &table,
+                                    const std::vector<StoreValue> &values)
+{
+    std::vector<ServerConnection::Parameter> parameters;
+    parameters.reserve(values.size());
+    for (int i = 0; i < table.fieldCount(); ++i)
+        parameters.push_back(ServerConnection::parameter(table.field(i).type, values[size_t(i)]));
+    server.execute(TableSql(table, TableSql::Dialect::Server).insert(true), parameters, &table);
+}
+
+void ServerCatalogue::setNextKey(ServerConnection &server, const TableSchema &table, qint64 next)
+{
+    const QByteArray key = serverName(table.field(table.keyIndex()).name);
+    const QByteArray name = serverName(table.table());
+    server.execute(QString::fromLatin1(kSetNextKeySql)
+                       .arg(QString::fromUtf8(key), QString::fromUtf8(name))
+                       .toUtf8(),
+                   {ServerConnection::Parameter{name, false},
+                    ServerConnection::Parameter{table.field(table.keyIndex()).name.toLower().toUtf8(),
+                                                false},
+                    ServerConnection::Parameter{QByteArray::number(next), false}});
+}
 
 void ServerCatalogue::create(ServerConnection &server)
 {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "recordset/Store.h"
+
 #include <QString>
 #include <functional>
+#include <vector>
 
 class Connection;
 class ServerConnection;
@@ -21,4 +24,13 @@ public:
     // photos included, then moves each key counter past the largest key, so
     // that rows added later never collide. All of it or nothing.
     static void copy(Connection &file, ServerConnection &server, const Progress &progress = {});
+
+    // The steps of a copy, for other sources of rows; all inside the
+    // caller's transaction. The tables, refused when any exists already:
+    static void createTables(ServerConnection &server);
+    // One row in column order, its key included:
+    static void insertWithKey(ServerConnection &server, const TableSchema &table,
+                              const std::vector<StoreValue> &values);
+    // The key counter set so that the next new row gets `next`:
+    static void setNextKey(ServerConnection &server, const TableSchema &table, qint64 next);
 };

@@ -5,6 +5,7 @@
 #include "SnapshotRead.h"
 #include "Statement.h"
 #include "TableSql.h"
+#include "jet/JetSignature.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -140,6 +141,23 @@ QString Connection::describe(int rc) const
     case SQLITE_CORRUPT:
         return QStringLiteral("Файл базы данных «%1» повреждён").arg(file);
     case SQLITE_NOTADB:
+        switch (JetSignature::ofFile(fileName_)) {
+        case JetSignature::Kind::Jet3:
+        case JetSignature::Kind::Jet4:
+            return QStringLiteral("Файл «%1» — каталог прежнего вида (база данных Microsoft "
+                                  "Access), который ещё не переведён в формат программы. Чтобы "
+                                  "перевести его, запустите программу снова и согласитесь на "
+                                  "перенос")
+                .arg(file);
+        case JetSignature::Kind::Ace:
+            return QStringLiteral("Файл «%1» — база данных Access 2007 или более новой версии "
+                                  "(формат ACCDB), а не каталог запчастей. Программа переносит "
+                                  "каталоги только из файлов Access 97 и Access 2000–2003: "
+                                  "сохраните базу данных в формате «Access 2002-2003 (*.mdb)»")
+                .arg(file);
+        case JetSignature::Kind::Other:
+            break;
+        }
         return QStringLiteral("Файл «%1» не является базой данных каталога запчастей (это не "
                               "файл SQLite)")
             .arg(file);

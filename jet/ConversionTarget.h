@@ -1,0 +1,63 @@
+#pragma once
+
+#include "recordset/Store.h"
+#include "recordset/TableSchema.h"
+
+#include <QString>
+#include <map>
+#include <memory>
+
+class Connection;
+class ServerConnection;
+class Statement;
+
+// Where a converted catalogue is written: its four tables made, the rows
+// put in with their own keys, the key counters set, all in one transaction
+// that is rolled back unless commit() runs.
+class ConversionTarget
+{
+public:
+    virtual ~ConversionTarget() = default;
+    virtual void begin() = 0;
+    // One row in the schema's column order, the key included.
+    virtual void insert(const TableSchema &table, const std::vector<StoreValue> &row) = 0;
+    // The next row added to the table later gets the key `next`.
+    virtual void setNextKey(const TableSchema &table, qint64 next) = 0;
+    virtual void commit() = 0;
+};
+
+// A new catalogue file; refused when the file exists.
+class FileConversionTarget : public ConversionTarget
+{
+public:
+    explicit FileConversionTarget(QString path);
+    ~FileConversionTarget() override;
+
+    void begin() override;
+    void insert(const TableSchema &table, const std::vector<StoreValue> &row) override;
+    void setNextKey(const TableSchema &table, qint64 next) override;
+    void commit() override;
+
+private:
+    QString path_;
+    std::unique_ptr<Connection> connection_;
+    std::map<QString, std::unique_ptr<Statement>> inserts_;
+    bool open_ = false;
+};
+
+// The catalogue's tables on an empty server database.
+class ServerConversionTarget : public ConversionTarget
+{
+public:
+    explicit ServerConversionTarget(ServerConnection &server) : server_(server) {}
+    ~ServerConversionTarget() override;
+
+    void begin() override;
+    void insert(const TableSchema &table, const std::vector<StoreValue> &row) override;
+    void setNextKey(const TableSchema &table, qint64 next) override;
+    void commit() override;
+
+private:
+    ServerConnection &server_;
+    bool open_ = false;
+};
