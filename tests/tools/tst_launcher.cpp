@@ -1,9 +1,13 @@
 #include "CatalogueFolder.h"
 #include "FirstStart.h"
 #include "GuiTestMain.h"
+#include "JetTestCatalogue.h"
 #include "ModalAnswers.h"
 
+#include "CatalogueSchema.h"
 #include "UnitDM.h"
+#include "recordset/Connection.h"
+#include "recordset/Statement.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,8 +54,74 @@ private slots:
     void firstStartMakesTheCatalogueAndLaterStartsReuseIt();
     void givingUpMakesNothing();
     void aServerCatalogueNeedsNoFile();
-    void theDialogOffersBothStarts();
+    void theDialogOffersEveryStart();
+    void bringsTheShopsCatalogue_data();
+    void bringsTheShopsCatalogue();
 };
+
+void TestLauncher::bringsTheShopsCatalogue_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("goods");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("a Jet catalogue") << "jet" << 25 << "Перенесено товаров: 25 (с фотографией: 5)";
+    QTest::newRow("one of ours") << "ours" << 3 << "скопирован";
+    QTest::newRow("neither") << "text" << -1 << "не является каталогом запчастей";
+    QTest::newRow("a damaged Jet file") << "damaged" << -1 << "повреждён";
+    QTest::newRow("given up in the file dialog") << "" << -1 << "";
+}
+
+void TestLauncher::bringsTheShopsCatalogue()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, goods);
+    QFETCH(QString, told);
+    QTemporaryDir home;
+    QTemporaryDir elsewhere;
+    QString source;
+    if (!kind.isEmpty())
+        source = elsewhere.filePath(QStringLiteral("db.mdb"));
+    if (kind == QLatin1String("jet") || kind == QLatin1String("damaged")) {
+        QByteArray bytes = JetTestWriter::write(JetTestCatalogue::generated(25, 5, 2000, 9));
+        if (kind == QLatin1String("damaged"))
+            bytes.chop(10);
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    } else if (kind == QLatin1String("ours")) {
+        CatalogueSchema::create(source);
+        Connection connection(source);
+        connection.open();
+        for (int i = 0; i < 3; ++i)
+            Statement(connection, "INSERT INTO tovars (tovName) VALUES ('Деталь')").step();
+    } else if (kind == QLatin1String("text")) {
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("name;price\nФильтр;100\n");
+    }
+    const QByteArray original = [&] {
+        QFile file(source);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    QString failure;
+    QString report;
+    const std::optional<QString> folder = FirstStart::prepare(
+        homeIn(home.path()), QStringLiteral(AUTOPARTS_NEWDB_PATH),
+        [](const QString &) { return FirstStart::Choice::Bring; }, &failure,
+        [&] { return source; }, &report);
+    const QString catalogue = home.filePath(QStringLiteral("Автозапчасти/db.mdb"));
+    QVERIFY2((goods >= 0 ? report : failure).contains(told), qPrintable(report + failure));
+    if (goods < 0) {
+        QCOMPARE(folder, std::nullopt);
+        QVERIFY(!QFileInfo::exists(catalogue));
+    } else {
+        QVERIFY(folder);
+        QCOMPARE(goodsIn(*folder), goods);
+    }
+    // The file brought is only ever read.
+    QFile after(source);
+    QCOMPARE(after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray(), original);
+}
 
 void TestLauncher::folderFollowsTheUsersDocuments()
 {
@@ -159,11 +229,12 @@ void TestLauncher::aServerCatalogueNeedsNoFile()
     QVERIFY(!QFileInfo::exists(QDir(*folder).filePath(QStringLiteral("db.mdb"))));
 }
 
-void TestLauncher::theDialogOffersBothStarts()
+void TestLauncher::theDialogOffersEveryStart()
 {
     for (const auto &[button, choice] :
          {std::pair{"Пустой каталог", FirstStart::Choice::Empty},
           std::pair{"Демонстрационный каталог", FirstStart::Choice::Demo},
+          std::pair{"Перенести каталог из другой программы…", FirstStart::Choice::Bring},
           std::pair{"Отмена", FirstStart::Choice::Cancel}}) {
         ModalAnswers answers;
         answers.pressText(QString::fromUtf8(button));
@@ -172,7 +243,7 @@ void TestLauncher::theDialogOffersBothStarts()
         QVERIFY(answers.waitAllAnswered());
         QCOMPARE(answers.boxes().size(), 1);
         QVERIFY(answers.boxes()[0].text.contains(QStringLiteral("/home/shop/Документы/Автозапчасти")));
-        QCOMPARE(answers.boxes()[0].buttons.size(), 3);
+        QCOMPARE(answers.boxes()[0].buttons.size(), 4);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "CatalogueSchema.h"
+#include "JetTestCatalogue.h"
 #include "TestCatalogue.h"
 #include "UnitDM.h"
 #include "recordset/Connection.h"
@@ -115,7 +116,71 @@ private slots:
     void makesTheTablesOnAServer_data();
     void makesTheTablesOnAServer();
     void movesAFileCatalogueToTheServer();
+    void bringsAJetCatalogueIntoAFile();
+    void bringsAJetCatalogueOntoTheServer();
 };
+
+void TestNewDb::bringsAJetCatalogueIntoAFile()
+{
+    QTemporaryDir dir;
+    const QString jet = dir.filePath(QStringLiteral("old.mdb"));
+    JetTestWriter::writeFile(jet, JetTestCatalogue::generated(60, 10, 3000, 5));
+    const QString file = dir.filePath(QStringLiteral("db.mdb"));
+    const Run run = newdb({QStringLiteral("--from-jet"), jet, file});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.contains(QStringLiteral("Перенесено товаров: 60 (с фотографией: 6), "
+                                             "категорий: 200, марок: 100, стран: 30.")),
+             qPrintable(run.out + run.err));
+    QStringList failures;
+    QCOMPARE(openAsProgram(dir.path(), &failures), 60);
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+
+    // An existing catalogue is never overwritten; what is not a Jet file is told.
+    const Run again = newdb({QStringLiteral("--from-jet"), jet, file});
+    QCOMPARE(again.exitCode, 1);
+    QVERIFY2(again.err.contains(QStringLiteral("уже существует")), qPrintable(again.err));
+    const Run ours = newdb({QStringLiteral("--from-jet"), file, dir.filePath(QStringLiteral("x"))});
+    QCOMPARE(ours.exitCode, 1);
+    QVERIFY2(ours.err.contains(QStringLiteral("не является базой данных Access")),
+             qPrintable(ours.err));
+}
+
+void TestNewDb::bringsAJetCatalogueOntoTheServer()
+{
+    if (!TestCatalogue::serverAvailable())
+        QSKIP("AUTOPARTS_TEST_SERVER is not set: there is no server to test against");
+    QTemporaryDir dir;
+    const QString jet = dir.filePath(QStringLiteral("old.mdb"));
+    JetFileSpec spec = JetTestCatalogue::generated(40, 8, 9000, 11);
+    JetTestCatalogue::table(spec, QStringLiteral("category")).nextAutoNumber = 900;
+    JetTestWriter::writeFile(jet, spec);
+    const QString file = dir.filePath(QStringLiteral("db.mdb"));
+    QCOMPARE(newdb({QStringLiteral("--from-jet"), jet, file}).exitCode, 0);
+    const ServerSchemaScope scope("newdb_jet");
+    const Run run =
+        newdb({QStringLiteral("--from-jet"), jet, QStringLiteral("--server"), scope.target});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.contains(QStringLiteral("Перенесено товаров: 40")), qPrintable(run.out + run.err));
+
+    // The server holds what the file conversion holds, row by row and photo by photo.
+    Connection converted(file);
+    ServerConnection moved(scope.target);
+    for (const TableSchema &table : {CatalogueSchema::goods(), CatalogueSchema::categories(),
+                                     CatalogueSchema::makes(), CatalogueSchema::countries()})
+        QCOMPARE(shown(moved, table), shown(converted, table));
+    const TableSchema goods = CatalogueSchema::goods();
+    const int photo = goods.indexOf(QStringLiteral("screenshots"));
+    for (qint64 key = 1; key <= 40; ++key)
+        QCOMPARE(moved.readBlob(goods, photo, key), converted.readBlob(goods, photo, key));
+
+    // New rows go on past the file's own counter.
+    Cursor categories(moved, CatalogueSchema::categories());
+    categories.open();
+    categories.Append();
+    categories.field(1).setAsString(QStringLiteral("Новая"));
+    categories.Post();
+    QVERIFY(categories.field(0).AsInteger() > 900);
+}
 
 void TestNewDb::makesTheTablesOnAServer_data()
 {
@@ -248,6 +313,11 @@ void TestNewDb::badArgumentsShowUsage_data()
     QTest::newRow("--copy without --server")
         << QStringList{QStringLiteral("--copy"), QStringLiteral("a.mdb")};
     QTest::newRow("--server without its string") << QStringList{QStringLiteral("--server")};
+    QTest::newRow("--from-jet without the new file")
+        << QStringList{QStringLiteral("--from-jet"), QStringLiteral("old.mdb")};
+    QTest::newRow("--from-jet with --demo")
+        << QStringList{QStringLiteral("--from-jet"), QStringLiteral("old.mdb"),
+                       QStringLiteral("--demo"), QStringLiteral("a.mdb")};
     QTest::newRow("--server with a file too")
         << QStringList{QStringLiteral("--server"), QStringLiteral("dbname=x"), QStringLiteral("a.mdb")};
 }

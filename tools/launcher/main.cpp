@@ -37,6 +37,7 @@ int main(int argc, char *argv[])
     const QString program = findProgram(QStringLiteral("autoparts"));
     const QString newdb = findProgram(QStringLiteral("autoparts-newdb"));
     QString failure;
+    QString report;
     if (program.isEmpty() || newdb.isEmpty())
         failure = QStringLiteral("Программа «Автозапчасти» установлена не полностью: не найдена "
                                  "программа «%1».")
@@ -44,15 +45,18 @@ int main(int argc, char *argv[])
                                              : QStringLiteral("autoparts-newdb"));
     const std::optional<QString> folder =
         failure.isEmpty()
-            ? FirstStart::prepare(QProcessEnvironment::systemEnvironment(), newdb,
-                                  [](const QString &f) { return FirstStart::askWithDialog(f); },
-                                  &failure)
+            ? FirstStart::prepare(
+                  QProcessEnvironment::systemEnvironment(), newdb,
+                  [](const QString &f) { return FirstStart::askWithDialog(f); }, &failure,
+                  [] { return FirstStart::pickWithDialog(); }, &report)
             : std::nullopt;
     if (!folder) {
         if (!failure.isEmpty())
             QMessageBox::critical(nullptr, QStringLiteral("Автозапчасти"), failure);
         return failure.isEmpty() ? 0 : 1;
     }
+    if (!report.isEmpty())
+        QMessageBox::information(nullptr, QStringLiteral("Автозапчасти"), report);
     if (!QDir::setCurrent(*folder)) {
         QMessageBox::critical(nullptr, QStringLiteral("Автозапчасти"),
                               QStringLiteral("Не удаётся перейти в папку каталога «%1».")

@@ -7,6 +7,7 @@
 #include "CatalogueSchema.h"
 #include "CatalogueUpgrade.h"
 #include "ServerCatalogue.h"
+#include "jet/JetCatalogue.h"
 #include "recordset/Connection.h"
 #include "recordset/Error.h"
 #include "recordset/server/ServerConnection.h"
@@ -39,6 +40,11 @@ const char *const kUsage =
     "                                на сервере PostgreSQL\n"
     "  autoparts-newdb --copy ФАЙЛ --server СТРОКА\n"
     "                                перенести каталог из файла на сервер\n"
+    "  autoparts-newdb --from-jet СТАРЫЙ.mdb НОВЫЙ.mdb\n"
+    "                                перенести каталог из базы данных Access\n"
+    "                                (Access 97 или 2000-2003) в новый файл каталога\n"
+    "  autoparts-newdb --from-jet СТАРЫЙ.mdb --server СТРОКА\n"
+    "                                перенести такой каталог на сервер PostgreSQL\n"
     "СТРОКА - строка подключения libpq, например postgresql://shop@server/autoparts\n"
     "или service=autoparts; пароль берётся из ~/.pgpass или файла служб.\n"
     "Программа открывает каталог под именем db.mdb в текущей папке, а если задана\n"
@@ -154,6 +160,67 @@ int onServer(const QString &target, const std::optional<QString> &copyFrom, bool
     }
 }
 
+// A large conversion takes a while: a terminal sees how far it got.
+class TerminalProgress
+{
+public:
+    TerminalProgress() : terminal_(isatty(STDERR_FILENO) == 1) {}
+    ~TerminalProgress()
+    {
+        if (shown_)
+            print(stderr, QStringLiteral("\n"));
+    }
+    bool operator()(qint64 done, qint64 total)
+    {
+        if (terminal_) {
+            print(stderr, QStringLiteral("\rПеренесено записей: %1 из %2").arg(done).arg(total));
+            shown_ = true;
+        }
+        return true;
+    }
+
+private:
+    bool terminal_;
+    bool shown_ = false;
+};
+
+// A shop's Jet catalogue into a new file or onto a server; the summary of
+// what came over and what needed a decision goes to the output.
+int fromJet(const QString &source, const std::optional<QString> &server, const QString &target,
+            int &argc, char *argv[])
+{
+    const std::unique_ptr<QCoreApplication> app = application(false, argc, argv);
+    try {
+        ConversionSummary summary;
+        QString where;
+        {
+            TerminalProgress progress;
+            const auto report = [&](qint64 done, qint64 total) { return progress(done, total); };
+            if (server) {
+                ServerConnection connection(*server);
+                connection.open();
+                summary = JetCatalogue::toServer(source, connection, report);
+                where = QStringLiteral("базу данных «%1»").arg(connection.name());
+            } else {
+                if (QFileInfo::exists(target))
+                    return fail(QStringLiteral("файл «%1» уже существует; он оставлен без "
+                                               "изменений")
+                                    .arg(QDir::toNativeSeparators(target)));
+                const QString problem = folderProblem(target);
+                if (!problem.isEmpty())
+                    return fail(problem);
+                summary = JetCatalogue::convertFile(source, target, report);
+                where = QStringLiteral("файл %1").arg(QDir::toNativeSeparators(target));
+            }
+        }
+        print(stdout, QStringLiteral("Каталог %1 перенесён в %2.\n%3\n")
+                          .arg(QDir::toNativeSeparators(source), where, summary.text()));
+        return 0;
+    } catch (const std::exception &error) {
+        return fail(QString::fromUtf8(error.what()));
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -171,8 +238,25 @@ int main(int argc, char *argv[])
         takeOption(arguments, QStringLiteral("--server"), &optionError);
     const std::optional<QString> copyFrom =
         takeOption(arguments, QStringLiteral("--copy"), &optionError);
+    const std::optional<QString> jetFrom =
+        takeOption(arguments, QStringLiteral("--from-jet"), &optionError);
     if (!optionError.isEmpty())
         return usageError(optionError);
+    if (jetFrom) {
+        if (copyFrom || arguments.contains(QStringLiteral("--demo")) ||
+            arguments.contains(QStringLiteral("--upgrade")))
+            return usageError(QStringLiteral("«--from-jet» не используется вместе с «--copy», "
+                                             "«--demo» и «--upgrade»"));
+        for (const QString &argument : std::as_const(arguments))
+            if (argument.startsWith(QLatin1Char('-')))
+                return usageError(QStringLiteral("неизвестный ключ «%1»").arg(argument));
+        if (server ? !arguments.isEmpty() : arguments.size() != 1)
+            return usageError(server ? QStringLiteral("лишние аргументы")
+                              : arguments.isEmpty()
+                                  ? QStringLiteral("не указан новый файл каталога")
+                                  : QStringLiteral("лишние аргументы"));
+        return fromJet(*jetFrom, server, server ? QString() : arguments.first(), argc, argv);
+    }
     if (copyFrom && !server)
         return usageError(QStringLiteral("«--copy» переносит каталог на сервер: укажите его "
                                          "ключом «--server»"));
