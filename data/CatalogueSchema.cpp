@@ -106,5 +106,5 @@ void CatalogueSchema::create(const QString &fileName)
     const QString detail = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     sqlite3_close_v2(db);
     if (rc != SQLITE_OK)
-        throw Error(QStringLiteral("Не удаётся создать файл «%1»: %2").arg(fileName, detail));
+        throw StoreError(rc, QStringLiteral("Не удаётся создать файл «%1»: %2").arg(fileName, detail));
 }

@@ -109,6 +109,28 @@ QString JetCatalogue::keptName(const QString &catalogue, const QDate &today)
     return name;
 }
 
+ConversionSummary JetCatalogue::writeChecked(JetFile &file, const QString &temporary,
+                                             const JetConversion::Progress &progress)
+{
+    try {
+        ConversionSummary summary;
+        {
+            FileConversionTarget writer(temporary);
+            summary = JetConversion::run(file, writer, progress);
+        }
+        check(temporary, file.name());
+        syncPath(temporary);
+        return summary;
+    } catch (const StoreError &error) {
+        removeWithJournal(temporary);
+        throw Error(QStringLiteral("Каталог не перенесён: %1. Файл «%2» не изменён.")
+                        .arg(reason(error), file.name()));
+    } catch (...) {
+        removeWithJournal(temporary);
+        throw;
+    }
+}
+
 ConversionSummary JetCatalogue::convertFile(const QString &source, const QString &target,
                                             const JetConversion::Progress &progress)
 {
@@ -121,41 +143,31 @@ ConversionSummary JetCatalogue::convertFile(const QString &source, const QString
         throw Error(QStringLiteral("В папку «%1» нельзя записывать: каталог не перенесён. Файл "
                                    "«%2» не изменён.")
                         .arg(shown(folder.absoluteFilePath()), file.name()));
-    QString temporary;
-    try {
-        temporary = temporaryBeside(target, file.name());
-        ConversionSummary summary;
-        {
-            FileConversionTarget writer(temporary);
-            summary = JetConversion::run(file, writer, progress);
-        }
-        check(temporary, file.name());
-        syncPath(temporary);
-        if (QFileInfo::exists(target) || ::rename(QFile::encodeName(temporary).constData(),
-                                                  QFile::encodeName(target).constData()) != 0)
-            throw Error(QStringLiteral("Каталог не перенесён: не удаётся записать файл «%1». Файл "
-                                       "«%2» не изменён.")
-                            .arg(shown(target), file.name()));
-        syncPath(folder.absoluteFilePath());
-        return summary;
-    } catch (const StoreError &error) {
+    const QString temporary = temporaryBeside(target, file.name());
+    const ConversionSummary summary = writeChecked(file, temporary, progress);
+    if (QFileInfo::exists(target) || ::rename(QFile::encodeName(temporary).constData(),
+                                              QFile::encodeName(target).constData()) != 0) {
         removeWithJournal(temporary);
-        throw Error(QStringLiteral("Каталог не перенесён: %1. Файл «%2» не изменён.")
-                        .arg(reason(error), file.name()));
-    } catch (...) {
-        removeWithJournal(temporary);
-        throw;
+        throw Error(QStringLiteral("Каталог не перенесён: не удаётся записать файл «%1». Файл "
+                                   "«%2» не изменён.")
+                        .arg(shown(target), file.name()));
     }
+    syncPath(folder.absoluteFilePath());
+    return summary;
 }
 
 ConversionSummary JetCatalogue::replace(const QString &catalogue, QString *kept,
-                                        const JetConversion::Progress &progress, const QDate &today)
+                                        const JetConversion::Progress &progress,
+                                        const QDate &today)
 {
+    JetFile file(catalogue);
     const QFileInfo info(catalogue);
-    const QString temporary =
-        info.dir().filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".converted"));
-    removeWithJournal(temporary); // left by a conversion that was cut off
-    ConversionSummary summary = convertFile(catalogue, temporary, progress);
+    if (!QFileInfo(info.absolutePath()).isWritable())
+        throw Error(QStringLiteral("В папку «%1» нельзя записывать: каталог не перенесён. Файл "
+                                   "«%2» не изменён.")
+                        .arg(shown(info.absolutePath()), file.name()));
+    const QString temporary = temporaryBeside(catalogue, file.name());
+    ConversionSummary summary = writeChecked(file, temporary, progress);
 
     const QString keep = keptName(catalogue, today);
     const QByteArray original = QFile::encodeName(info.absoluteFilePath());

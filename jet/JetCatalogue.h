@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QString>
 
+class JetFile;
 class ServerConnection;
 
 // A shop's Jet catalogue turned into a catalogue of the program's own: a
@@ -35,4 +36,10 @@ public:
 
     // "db-jet-2026-12-10.mdb" beside "db.mdb"; "-2", "-3"... when taken.
     static QString keptName(const QString &catalogue, const QDate &today);
+
+private:
+    // The conversion of `file` written to `temporary` and checked; on
+    // failure nothing of it is left.
+    static ConversionSummary writeChecked(JetFile &file, const QString &temporary,
+                                          const JetConversion::Progress &progress);
 };

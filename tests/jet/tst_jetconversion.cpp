@@ -1,4 +1,5 @@
 #include "JetTestCatalogue.h"
+#include "ReadOnlyFile.h"
 #include "JetTestWriter.h"
 
 #include "CatalogueSchema.h"
@@ -165,6 +166,7 @@ private slots:
     void valuesOfAnotherTypeComeOverOnlyWithoutLoss();
     void replacingKeepsTheOriginalBeside();
     void aStoppedConversionWritesNothing();
+    void aReadOnlyFolderIsTold();
     void damagedFilesAreRefusedNeverCrashOrHang();
 };
 
@@ -509,6 +511,24 @@ void TestJetConversion::aStoppedConversionWritesNothing()
     }
     QVERIFY(stopped);
     QCOMPARE(seen, 2000 + 4 + 2 + 2);
+    QCOMPARE(contents(catalogue), original);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"db.mdb"});
+}
+
+void TestJetConversion::aReadOnlyFolderIsTold()
+{
+    QTemporaryDir dir;
+    const QString catalogue = dir.filePath(QStringLiteral("db.mdb"));
+    JetTestWriter::writeFile(catalogue, shopFile(JetFileSpec::Version::Jet4, shopGoods(false)));
+    const QByteArray original = contents(catalogue);
+    ReadOnlyFile readOnly(dir.path());
+    if (!readOnly.effective())
+        QSKIP("this file system lets the superuser write into a read-only folder");
+    const QString error = errorOf([&] { JetCatalogue::replace(catalogue, nullptr); });
+    QVERIFY2(error.startsWith(QStringLiteral("В папку «%1» нельзя записывать: каталог не "
+                                             "перенесён. Файл «%2» не изменён.")
+                                  .arg(dir.path(), catalogue)),
+             qPrintable(error));
     QCOMPARE(contents(catalogue), original);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"db.mdb"});
 }

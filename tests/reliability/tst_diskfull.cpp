@@ -1,10 +1,17 @@
 #include "CatalogueSchema.h"
 #include "ErrorOf.h"
 #include "FullDisk.h"
+#include "JetTestCatalogue.h"
 #include "TestCatalogue.h"
+#include "jet/JetCatalogue.h"
+#include "jet/JetSignature.h"
 #include "recordset/Connection.h"
 #include "recordset/Cursor.h"
 
+#include <QDir>
+#include <QFile>
+
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -30,7 +37,41 @@ private slots:
     void initTestCase() { FullDisk::install(); }
     void postOnAFillingDisk_data();
     void postOnAFillingDisk();
+    void conversionOnAFillingDisk();
 };
+
+// A shop's Jet catalogue converted in place while the disk fills up, at
+// points through the whole new file: each time the conversion is refused
+// for want of space, the Jet file stays as it was and nothing else is left.
+void TestDiskFull::conversionOnAFillingDisk()
+{
+    QTemporaryDir dir;
+    const QString catalogue = dir.filePath(QStringLiteral("db.mdb"));
+    JetTestWriter::writeFile(catalogue, JetTestCatalogue::generated(300, 20, 9000, 3));
+    QFile file(catalogue);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray original = file.readAll();
+    file.close();
+    int refused = 0;
+    for (qint64 room = 0;; room += 16384) {
+        FullDisk::room = room;
+        const QString message = errorOf([&] { JetCatalogue::replace(catalogue, nullptr); });
+        FullDisk::room = -1;
+        if (message.isNull())
+            break;
+        ++refused;
+        QVERIFY2(message.contains(QStringLiteral("на диске не хватает места")),
+                 qPrintable(QStringLiteral("room %1: %2").arg(room).arg(message)));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), original);
+        file.close();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"db.mdb"});
+        QVERIFY2(room < 10000000, "the conversion never went in");
+    }
+    QVERIFY(refused > 5);
+    QCOMPARE(JetSignature::ofFile(catalogue), JetSignature::Kind::Other);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
 
 void TestDiskFull::postOnAFillingDisk_data()
 {
