@@ -33,6 +33,7 @@ public:
     static QList<QByteArray> markStatements();
 
     // Makes a new, empty catalogue file. The program itself never does this;
-    // the catalogue tool and the tests do. Throws Error when the file exists.
+    // the catalogue tool and the tests do. Throws Error when the file exists,
+    // StoreError when the engine cannot make it.
     static void create(const QString &fileName);
 };
