@@ -15,11 +15,8 @@
 namespace {
 
 constexpr const char *kTableExistsSql = "SELECT to_regclass($1) IS NOT NULL";
-// The identity column's counter continues after the largest key copied;
-// with no rows it starts at 1.
-constexpr const char *kAdvanceKeySql =
-    "SELECT setval(pg_get_serial_sequence($1, $2), coalesce(max(%1), 0) + 1, false) FROM %2";
-// The counter set to a given next key ($3), never below the largest key.
+// The identity column's counter set to a given next key ($3), and never
+// below the largest key: with no rows and $3 = 1 it starts at 1.
 constexpr const char *kSetNextKeySql =
     "SELECT setval(pg_get_serial_sequence($1, $2), greatest(coalesce(max(%1), 0) + 1, $3), "
     "false) FROM %2";
@@ -138,13 +135,7 @@ void ServerCatalogue::copy(Connection &file, ServerConnection &server, const Pro
             if (progress && (++done % 1000 == 0 || done == total))
                 progress(done, total);
         }
-        const QByteArray key = serverName(table.field(table.keyIndex()).name);
-        const QByteArray name = serverName(table.table());
-        server.execute(QString::fromLatin1(kAdvanceKeySql)
-                           .arg(QString::fromUtf8(key), QString::fromUtf8(name))
-                           .toUtf8(),
-                       {ServerConnection::Parameter{name, false},
-                        ServerConnection::Parameter{table.field(table.keyIndex()).name.toLower().toUtf8(), false}});
+        setNextKey(server, table, 1);
     }
     transaction.commit();
 }

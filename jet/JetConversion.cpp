@@ -132,6 +132,8 @@ private:
     QSet<qint64> copyReferences(Source &source, qint64 *count);
     void copyGoods(Source &source, const QSet<qint64> (&references)[3]);
     void setNextKey(const Source &source, qint64 largestKey);
+    // Refuses a key met before in the table; remembers it.
+    void takeKey(const Source &source, qint64 key, QSet<qint64> &keys) const;
     void step();
 
     JetFile &file_;
@@ -283,6 +285,16 @@ Converter::Row Converter::read(const Source &source)
     return row;
 }
 
+void Converter::takeKey(const Source &source, qint64 key, QSet<qint64> &keys) const
+{
+    if (keys.contains(key))
+        throw Error(QStringLiteral("В таблице «%1» файла «%2» код %3 встречается дважды. Ничего "
+                                   "не перенесено.")
+                        .arg(source.schema.table(), file_.name())
+                        .arg(key));
+    keys.insert(key);
+}
+
 void Converter::step()
 {
     ++done_;
@@ -321,12 +333,7 @@ QSet<qint64> Converter::copyReferences(Source &source, qint64 *count)
     QSet<qint64> keys;
     QHash<QString, qint64> owner;
     for (Row &row : rows) {
-        if (keys.contains(row.key))
-            throw Error(QStringLiteral("В таблице «%1» файла «%2» код %3 встречается дважды. "
-                                       "Ничего не перенесено.")
-                            .arg(source.schema.table(), file_.name())
-                            .arg(row.key));
-        keys.insert(row.key);
+        takeKey(source, row.key, keys);
         StoreValue &name = row.values[size_t(nameField)];
         if (!name.null && owner.contains(name.text)) {
             QString renamed;
@@ -365,12 +372,7 @@ void Converter::copyGoods(Source &source, const QSet<qint64> (&references)[3])
     qint64 largest = 0;
     while (source.table->next()) {
         const Row row = read(source);
-        if (keys.contains(row.key))
-            throw Error(QStringLiteral("В таблице «%1» файла «%2» код %3 встречается дважды. "
-                                       "Ничего не перенесено.")
-                            .arg(source.schema.table(), file_.name())
-                            .arg(row.key));
-        keys.insert(row.key);
+        takeKey(source, row.key, keys);
         largest = std::max(largest, row.key);
         for (int i = 0; i < 3; ++i) {
             const StoreValue &reference = row.values[size_t(referenceField[i])];
