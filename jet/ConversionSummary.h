@@ -19,5 +19,6 @@ struct ConversionSummary
     // Columns of another type taken without loss.
     QStringList converted;
 
-    QString text() const;
+    // With `most`, each list shows that many items and says how many more.
+    QString text(int most = -1) const;
 };

@@ -160,6 +160,7 @@ class TestJetConversion : public QObject
 private slots:
     void everyRowComesOverExactly_data();
     void everyRowComesOverExactly();
+    void manyRepeatedNamesAllComeOverUnique();
     void movedAndDeletedRowsAreReadAsJetKeepsThem();
     void refusalsLeaveNothingBehind_data();
     void refusalsLeaveNothingBehind();
@@ -305,6 +306,34 @@ void TestJetConversion::everyRowComesOverExactly()
     for (const TableSchema &table : {CatalogueSchema::goods(), CatalogueSchema::categories(),
                                      CatalogueSchema::makes(), CatalogueSchema::countries()})
         table.verified(converted);
+}
+
+void TestJetConversion::manyRepeatedNamesAllComeOverUnique()
+{
+    // Forty makes of one name and a name already at the column's width.
+    QTemporaryDir dir;
+    JetFileSpec spec = shopFile(JetFileSpec::Version::Jet4, {});
+    auto &makes = JetTestCatalogue::table(spec, QStringLiteral("autotype")).rows;
+    makes.clear();
+    const QString wide(50, QChar(u'Ш'));
+    for (int i = 1; i <= 40; ++i)
+        makes.push_back(JetTestCatalogue::reference(i, i % 2 ? QStringLiteral("ВАЗ") : wide));
+    makes.push_back(JetTestCatalogue::reference(41, QStringLiteral("ВАЗ (2)")));
+    const QString source = write(dir, QStringLiteral("old.mdb"), spec);
+    const QString target = dir.filePath(QStringLiteral("db.mdb"));
+    const ConversionSummary summary = JetCatalogue::convertFile(source, target);
+    QCOMPARE(summary.decisions.size(), 1 + 19 + 19); // a category too, as in every shop file here
+    QVERIFY(summary.text(5).endsWith(QStringLiteral("\n• и ещё 34")));
+    QVERIFY(summary.text().contains(QStringLiteral("марка с кодом 3 «ВАЗ» переименована в «ВАЗ "
+                                                   "(3)»")));
+    Connection converted(target);
+    converted.open();
+    Statement names(converted, "SELECT count(DISTINCT name), count(*), max(length(name)) FROM "
+                               "autotype");
+    QVERIFY(names.step());
+    QCOMPARE(names.integer(0), 41);
+    QCOMPARE(names.integer(1), 41);
+    QCOMPARE(names.integer(2), 50);
 }
 
 void TestJetConversion::movedAndDeletedRowsAreReadAsJetKeepsThem()

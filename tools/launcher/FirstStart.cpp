@@ -8,6 +8,7 @@
 #include "jet/JetSignature.h"
 #include "recordset/Error.h"
 #include "ui/jet/ConversionProgress.h"
+#include "ui/jet/JetStartup.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -118,7 +119,7 @@ QString FirstStart::bring(const QString &source, const QString &target)
                 return JetCatalogue::convertFile(source, target, progress);
             });
         return QStringLiteral("Каталог перенесён из файла «%1».\n\n%2")
-            .arg(QDir::toNativeSeparators(source), summary.text());
+            .arg(QDir::toNativeSeparators(source), summary.text(JetStartup::ShownItems));
     }
     // One of the program's own: copied as the engine copies a live file,
     // and kept only when it is a catalogue.

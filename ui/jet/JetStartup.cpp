@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
 
 QString JetStartup::question(const QString &catalogue, const QString &kept)
 {
@@ -16,6 +17,21 @@ QString JetStartup::question(const QString &catalogue, const QString &kept)
                           "и справочники будут перенесены. Исходный файл останется без изменений "
                           "рядом, под именем «%2».")
         .arg(QDir::toNativeSeparators(catalogue), QFileInfo(kept).fileName());
+}
+
+void JetStartup::showSummary(const QString &heading, const ConversionSummary &summary,
+                             const QString &closing, QWidget *owner)
+{
+    // A long list would outgrow the screen: the box names the first items,
+    // its details hold them all.
+    QMessageBox box(QMessageBox::Information, QString::fromUtf8(Caption),
+                    heading + QStringLiteral("\n\n") + summary.text(ShownItems) +
+                        (closing.isEmpty() ? QString() : QStringLiteral("\n\n") + closing),
+                    QMessageBox::Ok, owner);
+    const QString all = summary.text();
+    if (all != summary.text(ShownItems))
+        box.setDetailedText(all);
+    box.exec();
 }
 
 void JetStartup::offer(const QString &catalogue, const QDate &today)
@@ -34,12 +50,9 @@ void JetStartup::offer(const QString &catalogue, const QDate &today)
             [&](const JetConversion::Progress &progress) {
                 return JetCatalogue::replace(catalogue, &kept, progress, today);
             });
-        MessageBoxes::information(
-            nullptr,
-            QStringLiteral("Каталог переведён в формат программы.\n\n%1\n\nИсходный файл "
-                           "сохранён без изменений под именем «%2».")
-                .arg(summary.text(), QFileInfo(kept).fileName()),
-            caption);
+        showSummary(QStringLiteral("Каталог переведён в формат программы."), summary,
+                    QStringLiteral("Исходный файл сохранён без изменений под именем «%1».")
+                        .arg(QFileInfo(kept).fileName()));
     } catch (const ConversionCancelled &) {
         MessageBoxes::information(nullptr,
                                   QStringLiteral("Перенос каталога остановлен. Файл «%1» не "

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "jet/ConversionSummary.h"
+
 #include <QDate>
 #include <QString>
 
@@ -17,5 +19,10 @@ public:
     static void offer(const QString &catalogue, const QDate &today = QDate::currentDate());
 
     static QString question(const QString &catalogue, const QString &kept);
+    // What a conversion brought over, in an information box.
+    static void showSummary(const QString &heading, const ConversionSummary &summary,
+                            const QString &closing, QWidget *owner = nullptr);
+    // Items of each list the box names before «и ещё».
+    static constexpr int ShownItems = 12;
     static constexpr const char *Caption = "Перенос каталога";
 };
