@@ -420,6 +420,9 @@ ConversionSummary Converter::run()
         if (!ours)
             summary_.leftBehind.append(QStringLiteral("таблица «%1»").arg(table));
     }
+    for (const QString &table : file_.linkedTables())
+        summary_.leftBehind.append(
+            QStringLiteral("таблица «%1» (её записи хранятся в другом файле)").arg(table));
     for (const Source &source : sources)
         total_ += source.table->declaredRows();
 

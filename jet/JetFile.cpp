@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <climits>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -72,7 +74,11 @@ bool hasPassword(const unsigned char *header, bool jet3)
     if (!jet3) {
         double created = 0;
         std::memcpy(&created, header + CreationDateOffset, sizeof created);
-        const qint32 whole = qint32(created);
+        // A damaged header may hold any bits here: its whole part, saturated.
+        const qint32 whole = std::isnan(created)          ? 0
+                             : created >= double(INT_MAX) ? INT_MAX
+                             : created <= double(INT_MIN) ? INT_MIN
+                                                          : qint32(created);
         for (int i = 0; i < 4; ++i)
             mask[i] = quint8(quint32(whole) >> (8 * i));
     }

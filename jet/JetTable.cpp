@@ -371,6 +371,9 @@ QByteArray JetTable::Private::longValue(int column) const
             lost();
         return QByteArray(header + LongValueHeader, length);
     }
+    // A damaged length must not send us asking for more than the file holds.
+    if (length > data.pageCount * mdb()->fmt->pg_size)
+        lost();
     quint32 pointer = le32(header + 4);
     if (kind == LongValueOnePage) {
         const QByteArray bytes = pageRow(pointer);

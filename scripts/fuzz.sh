@@ -15,10 +15,11 @@ cmake --build "$build" -j"$(nproc)"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for name in filter photo pagefile csv; do
+for name in filter photo pagefile csv jet; do
     cp -r "$top/fuzz/corpus/$name" "$work/$name"
     # A photo may legitimately take 256 MB; nothing may ask for more.
-    if ! "$build/fuzz/${name}_fuzzer" -max_total_time="$seconds" -timeout=10 \
+    # TMPDIR: the Jet target writes each input to a file of its own there.
+    if ! TMPDIR="$work" "$build/fuzz/${name}_fuzzer" -max_total_time="$seconds" -timeout=10 \
         -rss_limit_mb=2048 -malloc_limit_mb=300 -print_final_stats=1 \
         -artifact_prefix="$build/$name-" "$work/$name" >"$work/$name.log" 2>&1; then
         tail -n 60 "$work/$name.log"
