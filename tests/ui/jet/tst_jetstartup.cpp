@@ -5,13 +5,18 @@
 
 #include "UnitDM.h"
 #include "app/Startup.h"
+#include "ui/jet/ConversionProgress.h"
 #include "ui/jet/JetStartup.h"
 #include "ui/main/Unit_tr.h"
 #include "ui/widgets/DBGrid.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
 
 namespace {
 
@@ -49,7 +54,47 @@ private slots:
     void noChangesNothing();
     void aDamagedFileIsToldAndKept();
     void aNewerAccessFileIsNotOffered();
+    void theProgressDialogStopsTheWork();
 };
+
+void TestJetStartup::theProgressDialogStopsTheWork()
+{
+    // Work that goes on for a long time, unless it is told to stop.
+    ModalAnswers answers;
+    QString title;
+    QString label;
+    answers.handle([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QProgressDialog *>(modal);
+        QVERIFY(dialog);
+        title = dialog->windowTitle();
+        label = dialog->labelText();
+        for (QPushButton *button : dialog->findChildren<QPushButton *>())
+            if (button->text() == QStringLiteral("Отмена"))
+                button->click();
+    });
+    std::atomic<qint64> reached{0};
+    bool stopped = false;
+    try {
+        ConversionProgress::run(nullptr, QStringLiteral("Перенос каталога «db.mdb»…"),
+                                [&](const JetConversion::Progress &progress) {
+                                    // About 20 s at most, should the button not stop it.
+                                    for (qint64 row = 1; row < 20000; ++row) {
+                                        if (!progress(row, 1000000))
+                                            throw ConversionCancelled();
+                                        reached = row;
+                                        QThread::msleep(1);
+                                    }
+                                    return ConversionSummary();
+                                });
+    } catch (const ConversionCancelled &) {
+        stopped = true;
+    }
+    QVERIFY(stopped);
+    QVERIFY(answers.waitAllAnswered());
+    QCOMPARE(title, QStringLiteral("Перенос каталога"));
+    QCOMPARE(label, QStringLiteral("Перенос каталога «db.mdb»…"));
+    QVERIFY(reached > 100);
+}
 
 void TestJetStartup::yesConvertsAndTheProgramShowsEveryRow()
 {
