@@ -1,7 +1,7 @@
 #include "Application.h"
 
 #include "ui/common/ButtonEnterKey.h"
-#include "ui/common/Guarded.h"
+#include "gui/Guarded.h"
 #include "ui/common/ProgramIcon.h"
 
 #include <QFontDatabase>

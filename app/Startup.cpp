@@ -1,7 +1,7 @@
 #include "Startup.h"
 
 #include "UnitDM.h"
-#include "ui/common/Guarded.h"
+#include "gui/Guarded.h"
 #include "ui/goods/Unit_editTovars.h"
 #include "ui/main/Unit_tr.h"
 #include "ui/reference/Unit_Category.h"

@@ -5,9 +5,9 @@
 #include "PreviewIcons.h"
 #include "Report.h"
 #include "ReportPrinting.h"
-#include "ui/common/BusyPointer.h"
+#include "gui/BusyPointer.h"
 
-#include "ui/common/Guarded.h"
+#include "gui/Guarded.h"
 
 #include <QActionGroup>
 #include <QApplication>

@@ -5,7 +5,7 @@
 
 #include "UnitDM.h"
 #include "app/Startup.h"
-#include "ui/common/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 #include "ui/goods/Unit_editTovars.h"
 #include "ui/main/Unit_tr.h"
 #include "ui/reference/Unit_Category.h"

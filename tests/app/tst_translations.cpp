@@ -1,7 +1,7 @@
 #include "GuiTestMain.h"
 #include "ModalAnswers.h"
 
-#include "ui/common/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 // Run with a Russian locale: the application's Yes/No box speaks Russian, as
 // the platform's own boxes would.

@@ -17,7 +17,7 @@
 
 #include "app/Application.h"
 #include "app/Startup.h"
-#include "ui/common/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QDir>
 #include <QProcess>

@@ -5,7 +5,7 @@
 
 #include "backup/BackupCheck.h"
 #include "backup/BackupFolder.h"
-#include "ui/common/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 #include "UnitDM.h"
 #include "recordset/Error.h"
 

@@ -5,8 +5,8 @@
 #include "backup/BackupCopy.h"
 #include "backup/BackupFolder.h"
 #include "recordset/Error.h"
-#include "ui/common/BusyPointer.h"
-#include "ui/common/MessageBoxes.h"
+#include "gui/BusyPointer.h"
+#include "gui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "ImportDialog.h"
 #include "ImportSummaryDialog.h"
-#include "ui/common/BusyPointer.h"
+#include "gui/BusyPointer.h"
 
 #include "UnitDM.h"
 #include "exchange/CsvReader.h"
@@ -10,7 +10,7 @@
 #include "exchange/XlsxReader.h"
 #include "recordset/Error.h"
 #include "ui/backup/BackupService.h"
-#include "ui/common/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 #include "ui/widgets/DBGrid.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "ImportDialog.h"
 
-#include "ui/common/Guarded.h"
+#include "gui/Guarded.h"
 
 #include <QCheckBox>
 #include <QComboBox>

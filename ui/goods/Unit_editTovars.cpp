@@ -2,9 +2,9 @@
 
 #include "UnitDM.h"
 #include "recordset/Error.h"
-#include "ui/common/BusyPointer.h"
-#include "ui/common/Guarded.h"
-#include "ui/common/MessageBoxes.h"
+#include "gui/BusyPointer.h"
+#include "gui/Guarded.h"
+#include "gui/MessageBoxes.h"
 #include "ui/main/Unit_tr.h"
 #include "ui/widgets/DBEdit.h"
 #include "ui/widgets/DBImage.h"

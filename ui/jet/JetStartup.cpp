@@ -3,7 +3,7 @@
 #include "ConversionProgress.h"
 #include "jet/JetCatalogue.h"
 #include "jet/JetSignature.h"
-#include "ui/common/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 
 #include "recordset/Cursor.h"
 #include "recordset/Error.h"
-#include "ui/common/Guarded.h"
-#include "ui/common/MessageBoxes.h"
+#include "gui/Guarded.h"
+#include "gui/MessageBoxes.h"
 #include "ui/widgets/DBEdit.h"
 
 #include <QLabel>

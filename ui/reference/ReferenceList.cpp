@@ -1,8 +1,8 @@
 #include "ReferenceList.h"
 
 #include "recordset/Cursor.h"
-#include "ui/common/Guarded.h"
-#include "ui/common/MessageBoxes.h"
+#include "gui/Guarded.h"
+#include "gui/MessageBoxes.h"
 #include "ui/main/Unit_class.h"
 #include "ui/widgets/DBGrid.h"
 

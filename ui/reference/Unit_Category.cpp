@@ -3,7 +3,7 @@
 #include "Unit_category_edit.h"
 
 #include "UnitDM.h"
-#include "ui/common/Guarded.h"
+#include "gui/Guarded.h"
 #include "ui/widgets/DBGrid.h"
 
 #include "ui/widgets/MenuShortcuts.h"

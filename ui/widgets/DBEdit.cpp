@@ -2,7 +2,7 @@
 
 #include "recordset/Currency.h"
 #include "recordset/Cursor.h"
-#include "ui/common/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QKeyEvent>

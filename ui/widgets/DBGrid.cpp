@@ -4,7 +4,7 @@
 #include "GridIndicator.h"
 
 #include "recordset/Cursor.h"
-#include "ui/common/Guarded.h"
+#include "gui/Guarded.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -4,7 +4,7 @@
 
 #include "photo/PhotoCodec.h"
 #include "recordset/Cursor.h"
-#include "ui/common/Guarded.h"
+#include "gui/Guarded.h"
 
 #include <QClipboard>
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "DBLookupComboBox.h"
 
 #include "recordset/Cursor.h"
-#include "ui/common/Guarded.h"
+#include "gui/Guarded.h"
 
 DBLookupComboBox::DBLookupComboBox(QWidget *parent)
     : QComboBox(parent), list_(new CursorModel(this))
