@@ -108,31 +108,31 @@ std::vector<Goods> shopGoods(bool jet3)
     return goods;
 }
 
-JetFileSpec shopFile(JetFileSpec::Version version, const std::vector<Goods> &goods)
+JetFilePlan shopFile(JetFilePlan::Version version, const std::vector<Goods> &goods)
 {
-    JetFileSpec spec = JetTestCatalogue::empty(version);
-    auto &categories = JetTestCatalogue::table(spec, QStringLiteral("category")).rows;
+    JetFilePlan plan = JetTestCatalogue::empty(version);
+    auto &categories = JetTestCatalogue::table(plan, QStringLiteral("category")).rows;
     categories = {JetTestCatalogue::reference(2, QStringLiteral("Фильтры")),
                   JetTestCatalogue::reference(5, QStringLiteral("Тормоза")),
                   JetTestCatalogue::reference(9, QStringLiteral("Фильтры")),
                   JetTestCatalogue::reference(12, QString(""))};
-    JetTestCatalogue::table(spec, QStringLiteral("autotype")).rows = {
+    JetTestCatalogue::table(plan, QStringLiteral("autotype")).rows = {
         JetTestCatalogue::reference(3, QStringLiteral("Volkswagen")),
         JetTestCatalogue::reference(7, QStringLiteral("ВАЗ"))};
-    JetTestCatalogue::table(spec, QStringLiteral("country")).rows = {
+    JetTestCatalogue::table(plan, QStringLiteral("country")).rows = {
         JetTestCatalogue::reference(1, QStringLiteral("Германия")),
         JetTestCatalogue::reference(4, QString())};
-    JetTableSpec &tovars = JetTestCatalogue::table(spec, Tovars);
+    JetTablePlan &tovars = JetTestCatalogue::table(plan, Tovars);
     for (const Goods &g : goods)
         tovars.rows.push_back(goodsRow(g));
     tovars.nextAutoNumber = 500;
-    return spec;
+    return plan;
 }
 
-QString write(const QTemporaryDir &dir, const QString &name, const JetFileSpec &spec)
+QString write(const QTemporaryDir &dir, const QString &name, const JetFilePlan &plan)
 {
     const QString path = dir.filePath(name);
-    JetTestWriter::writeFile(path, spec);
+    JetTestWriter::writeFile(path, plan);
     return path;
 }
 
@@ -178,8 +178,8 @@ void TestJetConversion::damagedFilesAreRefusedNeverCrashOrHang()
     // refused with a message, and quickly.
     QTemporaryDir dir;
     const QByteArray sound =
-        JetTestWriter::write(shopFile(JetFileSpec::Version::Jet4, shopGoods(false)));
-    const int page = JetTestWriter::pageSize(JetFileSpec::Version::Jet4);
+        JetTestWriter::write(shopFile(JetFilePlan::Version::Jet4, shopGoods(false)));
+    const int page = JetTestWriter::pageSize(JetFilePlan::Version::Jet4);
     QRandomGenerator random(20261210);
     const QString source = dir.filePath(QStringLiteral("old.mdb"));
     int refused = 0;
@@ -210,29 +210,29 @@ void TestJetConversion::damagedFilesAreRefusedNeverCrashOrHang()
 
 void TestJetConversion::everyRowComesOverExactly_data()
 {
-    QTest::addColumn<JetFileSpec::Version>("version");
-    QTest::newRow("Access 2000") << JetFileSpec::Version::Jet4;
-    QTest::newRow("Access 97, Windows-1251") << JetFileSpec::Version::Jet3;
+    QTest::addColumn<JetFilePlan::Version>("version");
+    QTest::newRow("Access 2000") << JetFilePlan::Version::Jet4;
+    QTest::newRow("Access 97, Windows-1251") << JetFilePlan::Version::Jet3;
 }
 
 void TestJetConversion::everyRowComesOverExactly()
 {
-    QFETCH(JetFileSpec::Version, version);
-    const bool jet3 = version == JetFileSpec::Version::Jet3;
+    QFETCH(JetFilePlan::Version, version);
+    const bool jet3 = version == JetFilePlan::Version::Jet3;
     QTemporaryDir dir;
     const std::vector<Goods> goods = shopGoods(jet3);
-    JetFileSpec spec = shopFile(version, goods);
+    JetFilePlan plan = shopFile(version, goods);
     // What the shop added is left, and said so.
-    JetTableSpec &tovars = JetTestCatalogue::table(spec, Tovars);
+    JetTablePlan &tovars = JetTestCatalogue::table(plan, Tovars);
     tovars.columns.push_back({QStringLiteral("supplier"), JetType::Text, 30});
     for (auto &row : tovars.rows)
         row.push_back(JetCell::string(QStringLiteral("ООО Ромашка")));
-    JetTableSpec orders;
+    JetTablePlan orders;
     orders.name = QStringLiteral("orders");
     orders.columns = {{QStringLiteral("id"), JetType::Long, 0, true}};
     orders.rows = {{JetCell::number(1)}};
-    spec.tables.push_back(orders);
-    const QString source = write(dir, QStringLiteral("old.mdb"), spec);
+    plan.tables.push_back(orders);
+    const QString source = write(dir, QStringLiteral("old.mdb"), plan);
     const QByteArray original = contents(source);
     const QString target = dir.filePath(QStringLiteral("db.mdb"));
 
@@ -312,14 +312,14 @@ void TestJetConversion::manyRepeatedNamesAllComeOverUnique()
 {
     // Forty makes of one name and a name already at the column's width.
     QTemporaryDir dir;
-    JetFileSpec spec = shopFile(JetFileSpec::Version::Jet4, {});
-    auto &makes = JetTestCatalogue::table(spec, QStringLiteral("autotype")).rows;
+    JetFilePlan plan = shopFile(JetFilePlan::Version::Jet4, {});
+    auto &makes = JetTestCatalogue::table(plan, QStringLiteral("autotype")).rows;
     makes.clear();
     const QString wide(50, QChar(u'Ш'));
     for (int i = 1; i <= 40; ++i)
         makes.push_back(JetTestCatalogue::reference(i, i % 2 ? QStringLiteral("ВАЗ") : wide));
     makes.push_back(JetTestCatalogue::reference(41, QStringLiteral("ВАЗ (2)")));
-    const QString source = write(dir, QStringLiteral("old.mdb"), spec);
+    const QString source = write(dir, QStringLiteral("old.mdb"), plan);
     const QString target = dir.filePath(QStringLiteral("db.mdb"));
     const ConversionSummary summary = JetCatalogue::convertFile(source, target);
     QCOMPARE(summary.decisions.size(), 1 + 19 + 19); // a category too, as in every shop file here
@@ -343,11 +343,11 @@ void TestJetConversion::movedAndDeletedRowsAreReadAsJetKeepsThem()
     for (int i = 1; i <= 300; ++i)
         goods.push_back({i, QStringLiteral("C%1").arg(i), i, 2, QStringLiteral("Деталь %1").arg(i),
                          QStringLiteral("M"), i, i * 10000, 3, 1, std::nullopt});
-    JetFileSpec spec = shopFile(JetFileSpec::Version::Jet4, goods);
-    JetTableSpec &tovars = JetTestCatalogue::table(spec, Tovars);
+    JetFilePlan plan = shopFile(JetFilePlan::Version::Jet4, goods);
+    JetTablePlan &tovars = JetTestCatalogue::table(plan, Tovars);
     tovars.overflowRows = {0, 150, 299};
     tovars.deletedRows = 25;
-    const QString source = write(dir, QStringLiteral("old.mdb"), spec);
+    const QString source = write(dir, QStringLiteral("old.mdb"), plan);
     const QString target = dir.filePath(QStringLiteral("db.mdb"));
     QCOMPARE(JetCatalogue::convertFile(source, target).goods, 300);
     Connection converted(target);
@@ -367,8 +367,8 @@ void TestJetConversion::refusalsLeaveNothingBehind_data()
     QTest::addColumn<QString>("message");
 
     const std::vector<Goods> goods = shopGoods(false);
-    const QByteArray sound = JetTestWriter::write(shopFile(JetFileSpec::Version::Jet4, goods));
-    const int page = JetTestWriter::pageSize(JetFileSpec::Version::Jet4);
+    const QByteArray sound = JetTestWriter::write(shopFile(JetFilePlan::Version::Jet4, goods));
+    const int page = JetTestWriter::pageSize(JetFilePlan::Version::Jet4);
 
     QTest::newRow("cut off within a page")
         << sound.left(sound.size() - 1000) << QStringLiteral("повреждён (файл обрезан)");
@@ -383,40 +383,40 @@ void TestJetConversion::refusalsLeaveNothingBehind_data()
     ace.replace(4, 15, "Standard ACE DB");
     QTest::newRow("an accdb") << ace << QStringLiteral("формат ACCDB");
 
-    JetFileSpec spec = shopFile(JetFileSpec::Version::Jet4, goods);
-    spec.password = QStringLiteral("магазин");
-    QTest::newRow("a password") << JetTestWriter::write(spec) << QStringLiteral("защищена паролем");
-    spec = shopFile(JetFileSpec::Version::Jet4, goods);
-    spec.databaseKey = 0x5a17c3e1;
-    QTest::newRow("encoded") << JetTestWriter::write(spec) << QStringLiteral("зашифрована");
+    JetFilePlan plan = shopFile(JetFilePlan::Version::Jet4, goods);
+    plan.password = QStringLiteral("магазин");
+    QTest::newRow("a password") << JetTestWriter::write(plan) << QStringLiteral("защищена паролем");
+    plan = shopFile(JetFilePlan::Version::Jet4, goods);
+    plan.databaseKey = 0x5a17c3e1;
+    QTest::newRow("encoded") << JetTestWriter::write(plan) << QStringLiteral("зашифрована");
 
-    spec = shopFile(JetFileSpec::Version::Jet4, goods);
-    JetTableSpec &tovars = JetTestCatalogue::table(spec, Tovars);
+    plan = shopFile(JetFilePlan::Version::Jet4, goods);
+    JetTablePlan &tovars = JetTestCatalogue::table(plan, Tovars);
     const int price = JetTestCatalogue::column(tovars, QStringLiteral("price"));
     tovars.columns.erase(tovars.columns.begin() + price);
     for (auto &row : tovars.rows)
         row.erase(row.begin() + price);
-    QTest::newRow("a column missing") << JetTestWriter::write(spec)
+    QTest::newRow("a column missing") << JetTestWriter::write(plan)
                                       << QStringLiteral("В таблице «tovars» файла «%1» нет поля "
                                                         "«price». Ничего не перенесено.");
-    spec = shopFile(JetFileSpec::Version::Jet4, goods);
-    spec.tables.erase(spec.tables.begin() + 2);
+    plan = shopFile(JetFilePlan::Version::Jet4, goods);
+    plan.tables.erase(plan.tables.begin() + 2);
     QTest::newRow("a table missing")
-        << JetTestWriter::write(spec) << QStringLiteral("нет таблицы «country»");
-    spec = shopFile(JetFileSpec::Version::Jet4, goods);
-    JetTableSpec &dated = JetTestCatalogue::table(spec, Tovars);
+        << JetTestWriter::write(plan) << QStringLiteral("нет таблицы «country»");
+    plan = shopFile(JetFilePlan::Version::Jet4, goods);
+    JetTablePlan &dated = JetTestCatalogue::table(plan, Tovars);
     dated.columns[size_t(price)].type = JetType::DateTime;
     for (auto &row : dated.rows)
         row[size_t(price)] = JetCell::realNumber(45000.5);
-    QTest::newRow("a type that loses") << JetTestWriter::write(spec)
+    QTest::newRow("a type that loses") << JetTestWriter::write(plan)
                                        << QStringLiteral("Поле «price» таблицы «tovars» файла "
                                                          "«%1» имеет тип «Дата/время»");
-    spec = shopFile(JetFileSpec::Version::Jet4, goods);
-    JetTableSpec &longNames = JetTestCatalogue::table(spec, Tovars);
+    plan = shopFile(JetFilePlan::Version::Jet4, goods);
+    JetTablePlan &longNames = JetTestCatalogue::table(plan, Tovars);
     const int name = JetTestCatalogue::column(longNames, QStringLiteral("tovName"));
     longNames.columns[size_t(name)].size = 255;
     longNames.rows[1][size_t(name)] = JetCell::string(QString(101, QChar(u'Ж')));
-    QTest::newRow("a name too long") << JetTestWriter::write(spec)
+    QTest::newRow("a name too long") << JetTestWriter::write(plan)
                                      << QStringLiteral("у товара с кодом 2 нельзя перенести без "
                                                        "потерь: оно длиннее 100 символов");
 }
@@ -444,8 +444,8 @@ void TestJetConversion::valuesOfAnotherTypeComeOverOnlyWithoutLoss()
     QTemporaryDir dir;
     const std::vector<Goods> goods = shopGoods(false);
     const auto withPrices = [&](JetType type, const std::vector<JetCell> &prices) {
-        JetFileSpec spec = shopFile(JetFileSpec::Version::Jet4, goods);
-        JetTableSpec &tovars = JetTestCatalogue::table(spec, Tovars);
+        JetFilePlan plan = shopFile(JetFilePlan::Version::Jet4, goods);
+        JetTablePlan &tovars = JetTestCatalogue::table(plan, Tovars);
         const int price = JetTestCatalogue::column(tovars, QStringLiteral("price"));
         tovars.columns[size_t(price)].type = type;
         const int count = JetTestCatalogue::column(tovars, QStringLiteral("counts"));
@@ -455,7 +455,7 @@ void TestJetConversion::valuesOfAnotherTypeComeOverOnlyWithoutLoss()
             if (tovars.rows[i][size_t(count)].kind == JetCell::Kind::Integer)
                 tovars.rows[i][size_t(count)] = JetCell::number(qint64(i) - 3);
         }
-        return spec;
+        return plan;
     };
     // Whole kopecks in a Double column, and 16-bit counts, come over exact.
     const QString good =
@@ -494,7 +494,7 @@ void TestJetConversion::replacingKeepsTheOriginalBeside()
 {
     QTemporaryDir dir;
     const QString catalogue = dir.filePath(QStringLiteral("db.mdb"));
-    JetTestWriter::writeFile(catalogue, shopFile(JetFileSpec::Version::Jet4, shopGoods(false)));
+    JetTestWriter::writeFile(catalogue, shopFile(JetFilePlan::Version::Jet4, shopGoods(false)));
     const QByteArray original = contents(catalogue);
     const QDate day(2026, 12, 10);
     // A copy of an earlier day's conversion is never overwritten.
@@ -526,7 +526,7 @@ void TestJetConversion::aStoppedConversionWritesNothing()
         goods.push_back({i, QString(), 1, 2, QStringLiteral("Деталь"), QString(), 1, 10000, 3, 1,
                          std::nullopt});
     const QString catalogue = dir.filePath(QStringLiteral("db.mdb"));
-    JetTestWriter::writeFile(catalogue, shopFile(JetFileSpec::Version::Jet4, goods));
+    JetTestWriter::writeFile(catalogue, shopFile(JetFilePlan::Version::Jet4, goods));
     const QByteArray original = contents(catalogue);
     qint64 seen = 0;
     bool stopped = false;
@@ -548,7 +548,7 @@ void TestJetConversion::aReadOnlyFolderIsTold()
 {
     QTemporaryDir dir;
     const QString catalogue = dir.filePath(QStringLiteral("db.mdb"));
-    JetTestWriter::writeFile(catalogue, shopFile(JetFileSpec::Version::Jet4, shopGoods(false)));
+    JetTestWriter::writeFile(catalogue, shopFile(JetFilePlan::Version::Jet4, shopGoods(false)));
     const QByteArray original = contents(catalogue);
     ReadOnlyFile readOnly(dir.path());
     if (!readOnly.effective())

@@ -13,39 +13,39 @@
 #include <functional>
 #include <stdexcept>
 
-using Version = JetFileSpec::Version;
+using Version = JetFilePlan::Version;
 using Cells = std::vector<JetCell>;
-using FileChange = std::function<void(JetFileSpec &)>;
+using FileChange = std::function<void(JetFilePlan &)>;
 Q_DECLARE_METATYPE(Version)
-Q_DECLARE_METATYPE(JetColumnSpec)
+Q_DECLARE_METATYPE(JetColumnPlan)
 Q_DECLARE_METATYPE(Cells)
 Q_DECLARE_METATYPE(FileChange)
 
 namespace {
 
-JetColumnSpec column(const QString &name, JetType type, int size = 0)
+JetColumnPlan column(const QString &name, JetType type, int size = 0)
 {
-    JetColumnSpec c;
+    JetColumnPlan c;
     c.name = name;
     c.type = type;
     c.size = size;
     return c;
 }
 
-JetTableSpec table(const QString &name, const std::vector<JetColumnSpec> &columns,
+JetTablePlan table(const QString &name, const std::vector<JetColumnPlan> &columns,
                    const std::vector<Cells> &rows = {})
 {
-    JetTableSpec t;
+    JetTablePlan t;
     t.name = name;
     t.columns = columns;
     t.rows = rows;
     return t;
 }
 
-JetFileSpec oneTable(Version version, const std::vector<JetColumnSpec> &columns,
+JetFilePlan oneTable(Version version, const std::vector<JetColumnPlan> &columns,
                      const std::vector<Cells> &rows = {})
 {
-    JetFileSpec database;
+    JetFilePlan database;
     database.version = version;
     database.tables.push_back(table(QStringLiteral("t"), columns, rows));
     return database;
@@ -106,7 +106,7 @@ private slots:
     void bigTable();
 
 private:
-    QString write(const JetFileSpec &database);
+    QString write(const JetFilePlan &database);
     QString run(const QString &tool, const QStringList &arguments);
     // The rows mdb-export gives: '|' between cells, OLE in hex, dates in ISO form.
     QStringList exported(const QString &path, const QString &table = QStringLiteral("t"));
@@ -124,7 +124,7 @@ void TestJetWriter::initTestCase()
             QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(tool)));
 }
 
-QString TestJetWriter::write(const JetFileSpec &database)
+QString TestJetWriter::write(const JetFilePlan &database)
 {
     const QString path = m_dir.filePath(QStringLiteral("file%1.mdb").arg(++m_files));
     JetTestWriter::writeFile(path, database);
@@ -185,7 +185,7 @@ void TestJetWriter::files()
     QFETCH(Version, version);
     QFETCH(quint32, key);
     QFETCH(QStringList, tables);
-    JetFileSpec database;
+    JetFilePlan database;
     database.version = version;
     database.databaseKey = key;
     for (const QString &name : tables)
@@ -223,9 +223,9 @@ void TestJetWriter::schema_data()
 void TestJetWriter::schema()
 {
     QFETCH(Version, version);
-    JetColumnSpec id = column(QStringLiteral("id"), JetType::Long);
+    JetColumnPlan id = column(QStringLiteral("id"), JetType::Long);
     id.autoNumber = true;
-    JetColumnSpec amount = column(QStringLiteral("amount"), JetType::Numeric);
+    JetColumnPlan amount = column(QStringLiteral("amount"), JetType::Numeric);
     amount.precision = 18;
     amount.scale = 2;
     const QString path =
@@ -253,14 +253,14 @@ void TestJetWriter::schema()
 void TestJetWriter::values_data()
 {
     QTest::addColumn<Version>("version");
-    QTest::addColumn<JetColumnSpec>("declared");
+    QTest::addColumn<JetColumnPlan>("declared");
     QTest::addColumn<Cells>("cells");
     QTest::addColumn<QStringList>("expected");
     using C = JetCell;
-    JetColumnSpec numeric = column(QString(), JetType::Numeric);
+    JetColumnPlan numeric = column(QString(), JetType::Numeric);
     numeric.precision = 18;
     numeric.scale = 2;
-    JetColumnSpec wide = numeric;
+    JetColumnPlan wide = numeric;
     wide.precision = 28;
     wide.scale = 0;
     const QString cyrillic = QStringLiteral("Фильтр масляный «Лада»");
@@ -269,7 +269,7 @@ void TestJetWriter::values_data()
     const struct
     {
         const char *name;
-        JetColumnSpec declared;
+        JetColumnPlan declared;
         Cells cells;
         QStringList expected;
     } cases[] = {
@@ -331,7 +331,7 @@ void TestJetWriter::values_data()
 void TestJetWriter::values()
 {
     QFETCH(Version, version);
-    QFETCH(JetColumnSpec, declared);
+    QFETCH(JetColumnPlan, declared);
     QFETCH(Cells, cells);
     QFETCH(QStringList, expected);
     declared.name = QStringLiteral("value");
@@ -388,7 +388,7 @@ void TestJetWriter::nullsAndEmpties_data()
 void TestJetWriter::nullsAndEmpties()
 {
     QFETCH(Version, version);
-    const std::vector<JetColumnSpec> columns = {column(QStringLiteral("text"), JetType::Text, 10),
+    const std::vector<JetColumnPlan> columns = {column(QStringLiteral("text"), JetType::Text, 10),
                                                 column(QStringLiteral("number"), JetType::Long),
                                                 column(QStringLiteral("memo"), JetType::Memo),
                                                 column(QStringLiteral("photo"), JetType::Ole),
@@ -474,7 +474,7 @@ void TestJetWriter::rejects_data()
 {
     QTest::addColumn<FileChange>("change");
     auto cell = [](int c, JetCell value) {
-        return FileChange([c, value](JetFileSpec &s) { s.tables[0].rows[0][size_t(c)] = value; });
+        return FileChange([c, value](JetFilePlan &s) { s.tables[0].rows[0][size_t(c)] = value; });
     };
     QTest::newRow("text longer than its column") << cell(1, JetCell::string("abcdef"));
     QTest::newRow("inline value too big for the row")
@@ -485,18 +485,18 @@ void TestJetWriter::rejects_data()
     QTest::newRow("text in a number column") << cell(0, JetCell::string("1"));
     QTest::newRow("number in an OLE column") << cell(2, JetCell::number(1));
     QTest::newRow("autonumber text column")
-        << FileChange([](JetFileSpec &s) { s.tables[0].columns[1].autoNumber = true; });
+        << FileChange([](JetFilePlan &s) { s.tables[0].columns[1].autoNumber = true; });
     QTest::newRow("row short of a cell")
-        << FileChange([](JetFileSpec &s) { s.tables[0].rows[0].pop_back(); });
+        << FileChange([](JetFilePlan &s) { s.tables[0].rows[0].pop_back(); });
     QTest::newRow("two tables of one name")
-        << FileChange([](JetFileSpec &s) { s.tables.push_back(s.tables[0]); });
+        << FileChange([](JetFilePlan &s) { s.tables.push_back(s.tables[0]); });
     QTest::newRow("a user table named as a system one")
-        << FileChange([](JetFileSpec &s) { s.tables[0].name = QStringLiteral("msysobjects"); });
+        << FileChange([](JetFilePlan &s) { s.tables[0].name = QStringLiteral("msysobjects"); });
     QTest::newRow("overflow row out of range")
-        << FileChange([](JetFileSpec &s) { s.tables[0].overflowRows = {1}; });
+        << FileChange([](JetFilePlan &s) { s.tables[0].overflowRows = {1}; });
     QTest::newRow("password too long")
-        << FileChange([](JetFileSpec &s) { s.password = QString(21, 'p'); });
-    QTest::newRow("jet3 text outside the code page") << FileChange([](JetFileSpec &s) {
+        << FileChange([](JetFilePlan &s) { s.password = QString(21, 'p'); });
+    QTest::newRow("jet3 text outside the code page") << FileChange([](JetFilePlan &s) {
         s.version = Version::Jet3;
         s.tables[0].rows[0][1] = JetCell::string(QStringLiteral("中文"));
     });
@@ -505,7 +505,7 @@ void TestJetWriter::rejects_data()
 void TestJetWriter::rejects()
 {
     QFETCH(FileChange, change);
-    JetFileSpec database = oneTable(
+    JetFilePlan database = oneTable(
         Version::Jet4,
         {column(QStringLiteral("n"), JetType::Long), column(QStringLiteral("t"), JetType::Text, 5),
          column(QStringLiteral("o"), JetType::Ole)},
@@ -523,7 +523,7 @@ void TestJetWriter::deletedAndOverflowRows_data()
 void TestJetWriter::deletedAndOverflowRows()
 {
     QFETCH(Version, version);
-    JetTableSpec table;
+    JetTablePlan table;
     table.name = QStringLiteral("t");
     table.columns = {column(QStringLiteral("id"), JetType::Long),
                      column(QStringLiteral("name"), JetType::Text, 40)};
@@ -537,7 +537,7 @@ void TestJetWriter::deletedAndOverflowRows()
     }
     table.overflowRows = overflow;
     table.deletedRows = 40;
-    JetFileSpec database;
+    JetFilePlan database;
     database.version = version;
     database.tables = {table};
     const QString path = write(database);
@@ -585,7 +585,7 @@ void TestJetWriter::header()
     QFETCH(quint16, sortOrder);
     QFETCH(QString, password);
     QFETCH(quint32, key);
-    JetFileSpec database =
+    JetFilePlan database =
         oneTable(version, {column(QStringLiteral("n"), JetType::Long)}, {{JetCell::number(7)}});
     database.codePage = codePage;
     database.sortOrder = sortOrder;
@@ -649,12 +649,12 @@ void TestJetWriter::autoNumbers()
     QFETCH(Cells, ids);
     QFETCH(QStringList, expected);
     QFETCH(qint32, stored);
-    JetColumnSpec id = column(QStringLiteral("id"), JetType::Long);
+    JetColumnPlan id = column(QStringLiteral("id"), JetType::Long);
     id.autoNumber = true;
     std::vector<Cells> rows;
     for (const JetCell &cell : ids)
         rows.push_back({cell});
-    JetFileSpec database = oneTable(version, {id}, rows);
+    JetFilePlan database = oneTable(version, {id}, rows);
     database.tables[0].nextAutoNumber = next;
     const QString path = write(database);
     QCOMPARE(exported(path), expected);
@@ -677,7 +677,7 @@ void TestJetWriter::wideTable()
     // Enough columns with long names that the definition spans pages, and a
     // row whose offsets pass several 256-byte lines (Jet 3's jump table).
     QFETCH(Version, version);
-    JetTableSpec table;
+    JetTablePlan table;
     table.name = QStringLiteral("t");
     Cells row;
     QStringList expected;
@@ -690,7 +690,7 @@ void TestJetWriter::wideTable()
         expected << (text ? value : QString::number(c * 1000 - 7));
     }
     table.rows = {row, row};
-    JetFileSpec database;
+    JetFilePlan database;
     database.version = version;
     database.tables = {table};
     const QString path = write(database);
@@ -751,9 +751,9 @@ void TestJetWriter::bigTable()
     QFETCH(Version, version);
     QFETCH(int, goods);
     QFETCH(int, photoEvery);
-    JetColumnSpec id = column(QStringLiteral("auto_id"), JetType::Long);
+    JetColumnPlan id = column(QStringLiteral("auto_id"), JetType::Long);
     id.autoNumber = true;
-    JetTableSpec table;
+    JetTablePlan table;
     table.name = QStringLiteral("tovars");
     table.columns = {id, column(QStringLiteral("codeTov"), JetType::Text, 20),
                      column(QStringLiteral("tovName"), JetType::Text, 100),
@@ -774,7 +774,7 @@ void TestJetWriter::bigTable()
                         .arg(code, name)
                         .arg(double(qint64(i) * 1234567 % 100000000) / 10000, 0, 'f', 4);
     }
-    JetFileSpec database;
+    JetFilePlan database;
     database.version = version;
     database.tables = {table};
 

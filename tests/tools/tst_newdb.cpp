@@ -151,9 +151,9 @@ void TestNewDb::bringsAJetCatalogueOntoTheServer()
         QSKIP("AUTOPARTS_TEST_SERVER is not set: there is no server to test against");
     QTemporaryDir dir;
     const QString jet = dir.filePath(QStringLiteral("old.mdb"));
-    JetFileSpec spec = JetTestCatalogue::generated(40, 8, 9000, 11);
-    JetTestCatalogue::table(spec, QStringLiteral("category")).nextAutoNumber = 900;
-    JetTestWriter::writeFile(jet, spec);
+    JetFilePlan plan = JetTestCatalogue::generated(40, 8, 9000, 11);
+    JetTestCatalogue::table(plan, QStringLiteral("category")).nextAutoNumber = 900;
+    JetTestWriter::writeFile(jet, plan);
     const QString file = dir.filePath(QStringLiteral("db.mdb"));
     QCOMPARE(newdb({QStringLiteral("--from-jet"), jet, file}).exitCode, 0);
     const ServerSchemaScope scope("newdb_jet");

@@ -2,9 +2,9 @@
 
 namespace {
 
-JetColumnSpec column(const char *name, JetType type, int size = 0)
+JetColumnPlan column(const char *name, JetType type, int size = 0)
 {
-    JetColumnSpec c;
+    JetColumnPlan c;
     c.name = QString::fromLatin1(name);
     c.type = type;
     c.size = size;
@@ -25,11 +25,11 @@ constexpr int FolderType = 3;
 
 } // namespace
 
-std::vector<JetTableSpec> JetCatalog::systemTables()
+std::vector<JetTablePlan> JetCatalog::systemTables()
 {
     using T = JetType;
     // Their columns in the order Access keeps them, by name.
-    JetTableSpec objects;
+    JetTablePlan objects;
     objects.name = QStringLiteral("MSysObjects");
     objects.columns = {column("Connect", T::Memo),
                        column("Database", T::Memo),
@@ -48,17 +48,17 @@ std::vector<JetTableSpec> JetCatalog::systemTables()
                        column("RmtInfoLong", T::Ole),
                        column("RmtInfoShort", T::Binary, 255),
                        column("Type", T::Integer)};
-    JetTableSpec aces;
+    JetTablePlan aces;
     aces.name = QStringLiteral("MSysACEs");
     aces.columns = {column("ACM", T::Long), column("FInheritable", T::Boolean),
                     column("ObjectId", T::Long), column("SID", T::Binary, 255)};
-    JetTableSpec queries;
+    JetTablePlan queries;
     queries.name = QStringLiteral("MSysQueries");
     queries.columns = {column("Attribute", T::Byte),  column("Expression", T::Text, 255),
                        column("Flag", T::Integer),    column("LvExtra", T::Ole),
                        column("Name1", T::Text, 255), column("Name2", T::Text, 255),
                        column("ObjectId", T::Long),   column("Order", T::Binary, 255)};
-    JetTableSpec relationships;
+    JetTablePlan relationships;
     relationships.name = QStringLiteral("MSysRelationships");
     relationships.columns = {column("ccolumn", T::Long),
                              column("grbit", T::Long),

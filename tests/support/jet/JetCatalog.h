@@ -13,7 +13,7 @@ public:
     static constexpr quint32 SystemFlag = 0x80000000;
 
     // MSysObjects first, with no rows yet.
-    static std::vector<JetTableSpec> systemTables();
+    static std::vector<JetTablePlan> systemTables();
 
     struct Object
     {

@@ -25,10 +25,10 @@ struct JetFormat
     // The encoded part of the header page.
     int headerKeyedBytes = 128;
 
-    static JetFormat of(JetFileSpec::Version version)
+    static JetFormat of(JetFilePlan::Version version)
     {
         JetFormat f;
-        if (version == JetFileSpec::Version::Jet3) {
+        if (version == JetFilePlan::Version::Jet3) {
             f.jet3 = true;
             f.pageSize = 2048;
             f.rowCountOffset = 8;

@@ -4,18 +4,18 @@
 
 namespace {
 
-std::runtime_error columnError(const JetColumnSpec &column, const char *what)
+std::runtime_error columnError(const JetColumnPlan &column, const char *what)
 {
     return std::runtime_error("Jet writer: column " + column.name.toStdString() + ": " + what);
 }
 
 } // namespace
 
-JetTableLayout::JetTableLayout(const JetFormat &format, const std::vector<JetColumnSpec> &columns)
+JetTableLayout::JetTableLayout(const JetFormat &format, const std::vector<JetColumnPlan> &columns)
 {
     if (columns.empty() || columns.size() > 255)
         throw std::runtime_error("Jet writer: a table has 1 to 255 columns");
-    for (const JetColumnSpec &declared : columns) {
+    for (const JetColumnPlan &declared : columns) {
         JetColumnLayout c;
         c.declared = declared;
         c.number = int(m_columns.size());

@@ -9,7 +9,7 @@
 // table of variable-column offsets, in column order both.
 struct JetColumnLayout
 {
-    JetColumnSpec declared;
+    JetColumnPlan declared;
     int number = 0;
     bool fixed = false;
     int fixedOffset = 0; // fixed columns
@@ -34,7 +34,7 @@ public:
 
     // Throws for a column it cannot lay out (an autonumber that is not Long, an
     // oversized text).
-    JetTableLayout(const JetFormat &format, const std::vector<JetColumnSpec> &columns);
+    JetTableLayout(const JetFormat &format, const std::vector<JetColumnPlan> &columns);
 
     const std::vector<JetColumnLayout> &columns() const { return m_columns; }
     int fixedBytes() const { return m_fixedBytes; }

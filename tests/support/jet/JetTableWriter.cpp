@@ -20,7 +20,7 @@ JetTableWriter::JetTableWriter(const JetFormat &format, JetPageFile &file,
 
 JetTableWriter::~JetTableWriter() = default;
 
-void JetTableWriter::write(const JetTableSpec &table)
+void JetTableWriter::write(const JetTablePlan &table)
 {
     const std::vector<qint64> numbers = autoNumbers(table);
     placeRows(physicalRows(table, numbers));
@@ -34,7 +34,7 @@ void JetTableWriter::write(const JetTableSpec &table)
     }
 }
 
-std::vector<qint64> JetTableWriter::autoNumbers(const JetTableSpec &table)
+std::vector<qint64> JetTableWriter::autoNumbers(const JetTablePlan &table)
 {
     // The counter fills the NULL cells of the autonumber column, carrying on
     // after any value given outright.
@@ -58,7 +58,7 @@ std::vector<qint64> JetTableWriter::autoNumbers(const JetTableSpec &table)
     return numbers;
 }
 
-std::vector<JetTableWriter::Row> JetTableWriter::physicalRows(const JetTableSpec &table,
+std::vector<JetTableWriter::Row> JetTableWriter::physicalRows(const JetTablePlan &table,
                                                               const std::vector<qint64> &numbers)
 {
     const qsizetype live = qsizetype(table.rows.size());

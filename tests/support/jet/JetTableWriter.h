@@ -19,7 +19,7 @@ public:
                    const JetCellEncoder &cells, int definitionPage);
     ~JetTableWriter();
 
-    void write(const JetTableSpec &table);
+    void write(const JetTablePlan &table);
 
     const std::vector<int> &dataPages() const { return m_dataPages; }
     std::vector<int> dataPagesWithRoom() const;
@@ -38,8 +38,8 @@ private:
         enum class Kind { Live, Deleted, Overflow } kind = Kind::Live;
     };
 
-    std::vector<qint64> autoNumbers(const JetTableSpec &table);
-    std::vector<Row> physicalRows(const JetTableSpec &table, const std::vector<qint64> &numbers);
+    std::vector<qint64> autoNumbers(const JetTablePlan &table);
+    std::vector<Row> physicalRows(const JetTablePlan &table, const std::vector<qint64> &numbers);
     QByteArray encodeRow(const std::vector<JetCell> &cells, qint64 autoNumber);
     std::vector<JetCell> deletedRowCells(int which) const;
     void placeRows(const std::vector<Row> &rows);

@@ -58,7 +58,7 @@ JetCell JetCell::blob(const QByteArray &value, JetLongForm form)
     return c;
 }
 
-int JetTestWriter::pageSize(JetFileSpec::Version version)
+int JetTestWriter::pageSize(JetFilePlan::Version version)
 {
     return JetFormat::of(version).pageSize;
 }
@@ -72,7 +72,7 @@ constexpr double CreationDate = 37695.5;
 // One table on its way into the file.
 struct Table
 {
-    const JetTableSpec *source = nullptr;
+    const JetTablePlan *source = nullptr;
     bool system = false;
     std::unique_ptr<JetTableLayout> layout;
     std::unique_ptr<JetTableDefinition> definition;
@@ -119,7 +119,7 @@ private:
     std::vector<QByteArray> m_rows;
 };
 
-void writeHeader(JetPageFile &file, const JetFormat &format, const JetFileSpec &database,
+void writeHeader(JetPageFile &file, const JetFormat &format, const JetFilePlan &database,
                  const JetTextCodec &text)
 {
     char *p = file.page(0);
@@ -150,7 +150,7 @@ void writeHeader(JetPageFile &file, const JetFormat &format, const JetFileSpec &
 
 } // namespace
 
-QByteArray JetTestWriter::write(const JetFileSpec &database)
+QByteArray JetTestWriter::write(const JetFilePlan &database)
 {
     const JetFormat format = JetFormat::of(database.version);
     const JetTextCodec text(database.version, database.codePage);
@@ -159,10 +159,10 @@ QByteArray JetTestWriter::write(const JetFileSpec &database)
     file.allocate(); // the header
     file.allocate(); // the map of free pages
 
-    std::vector<JetTableSpec> systemTables = JetCatalog::systemTables();
+    std::vector<JetTablePlan> systemTables = JetCatalog::systemTables();
     std::vector<Table> tables;
     QSet<QString> names;
-    auto add = [&](const JetTableSpec &table, bool system) {
+    auto add = [&](const JetTablePlan &table, bool system) {
         if (table.name.isEmpty() || names.contains(table.name.toLower()))
             throw std::runtime_error("Jet writer: table names must be unique and not empty");
         names.insert(table.name.toLower());
@@ -176,9 +176,9 @@ QByteArray JetTestWriter::write(const JetFileSpec &database)
                 t.definition->longValueMaps.push_back({c.number, 0, 0});
         tables.push_back(std::move(t));
     };
-    for (const JetTableSpec &table : systemTables)
+    for (const JetTablePlan &table : systemTables)
         add(table, true);
-    for (const JetTableSpec &table : database.tables)
+    for (const JetTablePlan &table : database.tables)
         add(table, false);
 
     // Definitions first, MSysObjects' on page 2 where readers look for it.
@@ -233,7 +233,7 @@ QByteArray JetTestWriter::write(const JetFileSpec &database)
     return file.bytes();
 }
 
-void JetTestWriter::writeFile(const QString &path, const JetFileSpec &database)
+void JetTestWriter::writeFile(const QString &path, const JetFilePlan &database)
 {
     const QByteArray bytes = write(database);
     QFile file(path);

@@ -28,7 +28,7 @@ enum class JetType : quint8 {
     Numeric = 0x10,
 };
 
-struct JetColumnSpec
+struct JetColumnPlan
 {
     QString name;
     JetType type = JetType::Long;
@@ -68,10 +68,10 @@ struct JetCell
     static JetCell blob(const QByteArray &value, JetLongForm form = JetLongForm::Auto);
 };
 
-struct JetTableSpec
+struct JetTablePlan
 {
     QString name;
-    std::vector<JetColumnSpec> columns;
+    std::vector<JetColumnPlan> columns;
     std::vector<std::vector<JetCell>> rows; // each row has one cell per column
     // The table's next autonumber as the definition page keeps it; 0: one
     // past the largest value of the autonumber column (1 when empty).
@@ -85,7 +85,7 @@ struct JetTableSpec
     int deletedRows = 0;
 };
 
-struct JetFileSpec
+struct JetFilePlan
 {
     enum class Version { Jet3, Jet4 };
     Version version = Version::Jet4;
@@ -99,15 +99,15 @@ struct JetFileSpec
     // Non-zero: every page after the first is encoded with this key, as the
     // "encrypt database" command does.
     quint32 databaseKey = 0;
-    std::vector<JetTableSpec> tables; // user tables, in this order
+    std::vector<JetTablePlan> tables; // user tables, in this order
 };
 
 class JetTestWriter
 {
 public:
-    // The whole file. Throws std::runtime_error for a spec it cannot write.
-    static QByteArray write(const JetFileSpec &spec);
-    static void writeFile(const QString &path, const JetFileSpec &spec);
+    // The whole file. Throws std::runtime_error for a plan it cannot write.
+    static QByteArray write(const JetFilePlan &plan);
+    static void writeFile(const QString &path, const JetFilePlan &plan);
     // The page size of a version: 2048 (Jet 3) or 4096 (Jet 4).
-    static int pageSize(JetFileSpec::Version version);
+    static int pageSize(JetFilePlan::Version version);
 };

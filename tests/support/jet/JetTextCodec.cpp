@@ -20,8 +20,8 @@ QByteArray iconvName(quint16 codePage)
 
 } // namespace
 
-JetTextCodec::JetTextCodec(JetFileSpec::Version version, quint16 codePage)
-    : m_jet3(version == JetFileSpec::Version::Jet3)
+JetTextCodec::JetTextCodec(JetFilePlan::Version version, quint16 codePage)
+    : m_jet3(version == JetFilePlan::Version::Jet3)
 {
     if (!m_jet3)
         return;

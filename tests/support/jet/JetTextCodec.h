@@ -7,7 +7,7 @@
 class JetTextCodec
 {
 public:
-    JetTextCodec(JetFileSpec::Version version, quint16 codePage);
+    JetTextCodec(JetFilePlan::Version version, quint16 codePage);
     ~JetTextCodec();
     JetTextCodec(const JetTextCodec &) = delete;
     JetTextCodec &operator=(const JetTextCodec &) = delete;

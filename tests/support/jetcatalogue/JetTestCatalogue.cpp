@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <stdexcept>
 
-std::vector<JetColumnSpec> JetTestCatalogue::goodsColumns()
+std::vector<JetColumnPlan> JetTestCatalogue::goodsColumns()
 {
     return {{QStringLiteral("auto_id"), JetType::Long, 0, true},
             {QStringLiteral("codeTov"), JetType::Text, 20},
@@ -19,21 +19,21 @@ std::vector<JetColumnSpec> JetTestCatalogue::goodsColumns()
             {QStringLiteral("screenshots"), JetType::Ole}};
 }
 
-std::vector<JetColumnSpec> JetTestCatalogue::referenceColumns(const QString &key,
+std::vector<JetColumnPlan> JetTestCatalogue::referenceColumns(const QString &key,
                                                               const QString &name)
 {
     return {{key, JetType::Long, 0, true}, {name, JetType::Text, 50}};
 }
 
-JetFileSpec JetTestCatalogue::empty(JetFileSpec::Version version)
+JetFilePlan JetTestCatalogue::empty(JetFilePlan::Version version)
 {
-    JetFileSpec spec;
-    spec.version = version;
-    const auto add = [&](const QString &name, std::vector<JetColumnSpec> columns) {
-        JetTableSpec table;
+    JetFilePlan plan;
+    plan.version = version;
+    const auto add = [&](const QString &name, std::vector<JetColumnPlan> columns) {
+        JetTablePlan table;
         table.name = name;
         table.columns = std::move(columns);
-        spec.tables.push_back(std::move(table));
+        plan.tables.push_back(std::move(table));
     };
     add(QStringLiteral("category"),
         referenceColumns(QStringLiteral("cat_id"), QStringLiteral("catName")));
@@ -42,23 +42,23 @@ JetFileSpec JetTestCatalogue::empty(JetFileSpec::Version version)
     add(QStringLiteral("country"),
         referenceColumns(QStringLiteral("country_id"), QStringLiteral("country")));
     add(QStringLiteral("tovars"), goodsColumns());
-    return spec;
+    return plan;
 }
 
-JetTableSpec &JetTestCatalogue::table(JetFileSpec &spec, const QString &name)
+JetTablePlan &JetTestCatalogue::table(JetFilePlan &plan, const QString &name)
 {
-    for (JetTableSpec &table : spec.tables)
+    for (JetTablePlan &table : plan.tables)
         if (table.name == name)
             return table;
-    throw std::runtime_error("no such table in the spec");
+    throw std::runtime_error("no such table in the plan");
 }
 
-int JetTestCatalogue::column(const JetTableSpec &table, const QString &name)
+int JetTestCatalogue::column(const JetTablePlan &table, const QString &name)
 {
     for (size_t i = 0; i < table.columns.size(); ++i)
         if (table.columns[i].name == name)
             return int(i);
-    throw std::runtime_error("no such column in the spec");
+    throw std::runtime_error("no such column in the plan");
 }
 
 std::vector<JetCell> JetTestCatalogue::reference(qint64 key, const QString &name)
@@ -66,24 +66,24 @@ std::vector<JetCell> JetTestCatalogue::reference(qint64 key, const QString &name
     return {JetCell::number(key), name.isNull() ? JetCell::null() : JetCell::string(name)};
 }
 
-JetFileSpec JetTestCatalogue::generated(int goods, int photoEvery, int photoBytes, quint32 seed)
+JetFilePlan JetTestCatalogue::generated(int goods, int photoEvery, int photoBytes, quint32 seed)
 {
     QRandomGenerator random(seed);
-    JetFileSpec spec = empty();
+    JetFilePlan plan = empty();
     const QStringList parts = {
         QStringLiteral("Фильтр масляный"),    QStringLiteral("Колодки тормозные"),
         QStringLiteral("Свеча зажигания"),    QStringLiteral("Ремень ГРМ"),
         QStringLiteral("Амортизатор задний"), QStringLiteral("Oil filter")};
     for (int i = 1; i <= 200; ++i)
-        table(spec, QStringLiteral("category"))
+        table(plan, QStringLiteral("category"))
             .rows.push_back(reference(i, QStringLiteral("Категория %1").arg(i)));
     for (int i = 1; i <= 100; ++i)
-        table(spec, QStringLiteral("autotype"))
+        table(plan, QStringLiteral("autotype"))
             .rows.push_back(reference(i, QStringLiteral("Марка %1").arg(i)));
     for (int i = 1; i <= 30; ++i)
-        table(spec, QStringLiteral("country"))
+        table(plan, QStringLiteral("country"))
             .rows.push_back(reference(i, QStringLiteral("Страна %1").arg(i)));
-    JetTableSpec &tovars = table(spec, QStringLiteral("tovars"));
+    JetTablePlan &tovars = table(plan, QStringLiteral("tovars"));
     tovars.rows.reserve(size_t(goods));
     for (int i = 1; i <= goods; ++i) {
         QByteArray photo;
@@ -109,5 +109,5 @@ JetFileSpec JetTestCatalogue::generated(int goods, int photoEvery, int photoByte
             photo.isEmpty() ? JetCell::null() : JetCell::blob(photo),
         });
     }
-    return spec;
+    return plan;
 }

@@ -13,13 +13,13 @@ class JetTestCatalogue
 {
 public:
     // One goods row as a test writes it; NULLs where a cell is left null.
-    static std::vector<JetColumnSpec> goodsColumns();
-    static std::vector<JetColumnSpec> referenceColumns(const QString &key, const QString &name);
+    static std::vector<JetColumnPlan> goodsColumns();
+    static std::vector<JetColumnPlan> referenceColumns(const QString &key, const QString &name);
 
     // The four tables, empty, in the order the shop's file has them.
-    static JetFileSpec empty(JetFileSpec::Version version = JetFileSpec::Version::Jet4);
-    static JetTableSpec &table(JetFileSpec &spec, const QString &name);
-    static int column(const JetTableSpec &table, const QString &name);
+    static JetFilePlan empty(JetFilePlan::Version version = JetFilePlan::Version::Jet4);
+    static JetTablePlan &table(JetFilePlan &plan, const QString &name);
+    static int column(const JetTablePlan &table, const QString &name);
 
     // A reference row: key and name (NULL when `name` is null).
     static std::vector<JetCell> reference(qint64 key, const QString &name);
@@ -27,5 +27,5 @@ public:
     // `goods` random goods over fixed reference lists, every `photoEvery`-th
     // with a photo of about `photoBytes` bytes; the same seed gives the same
     // file.
-    static JetFileSpec generated(int goods, int photoEvery, int photoBytes, quint32 seed);
+    static JetFilePlan generated(int goods, int photoEvery, int photoBytes, quint32 seed);
 };
