@@ -1,12 +1,12 @@
 #!/bin/sh
 # Builds the fuzz targets with clang into build-fuzz/ and runs each for a
-# bounded time (FUZZ_SECONDS, 30 by default) on a copy of its seed corpus,
+# bounded time (FUZZ_SECONDS, 20 by default) on a copy of its seed corpus,
 # under AddressSanitizer and UBSan. A crash, a hang (-timeout) or an
 # allocation past the limits fails the run; the input that did it is kept
 # in build-fuzz/.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
-seconds=${FUZZ_SECONDS:-30}
+seconds=${FUZZ_SECONDS:-20}
 build="$top/build-fuzz"
 
 cmake -S "$top" -B "$build" -DAUTOPARTS_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
