@@ -8,7 +8,6 @@
 #include "recordset/Transaction.h"
 #include "recordset/server/ServerConnection.h"
 #include "recordset/server/ServerResult.h"
-#include "recordset/server/ServerSchema.h"
 
 #include <vector>
 
@@ -21,39 +20,16 @@ constexpr const char *kSetNextKeySql =
     "SELECT setval(pg_get_serial_sequence($1, $2), greatest(coalesce(max(%1), 0) + 1, $3), "
     "false) FROM %2";
 
-// Reference names are unique, as in the file, so the server itself refuses
-// a duplicate (with the same message as the file's engine). Goods come last:
-// their references stand before them.
-std::vector<TableSchema> tables()
-{
-    return {CatalogueSchema::categories(), CatalogueSchema::makes(), CatalogueSchema::countries(),
-            CatalogueSchema::goods()};
-}
-
 QByteArray serverName(const QString &declared)
 {
     return TableSql::name(declared, TableSql::Dialect::Server);
-}
-
-QByteArray createSql(const TableSchema &table)
-{
-    QByteArray sql = "CREATE TABLE " + serverName(table.table()) + " (";
-    for (int i = 0; i < table.fieldCount(); ++i) {
-        if (i)
-            sql += ", ";
-        sql += serverName(table.field(i).name) + ' ' +
-               ServerSchema::columnType(table.field(i));
-        if (table.field(i).unique)
-            sql += " UNIQUE";
-    }
-    return sql + ')';
 }
 
 } // namespace
 
 void ServerCatalogue::createTables(ServerConnection &server)
 {
-    for (const TableSchema &table : tables()) {
+    for (const TableSchema &table : CatalogueSchema::tables()) {
         const ServerResult exists = server.execute(
             kTableExistsSql, {ServerConnection::Parameter{serverName(table.table()), false}});
         if (exists.rows() == 1 && exists.value(0, 0) == "t")
@@ -61,8 +37,8 @@ void ServerCatalogue::createTables(ServerConnection &server)
                                        "сервере уже создан. Ничего не изменено.")
                             .arg(server.name(), table.table()));
     }
-    for (const TableSchema &table : tables())
-        server.execute(createSql(table));
+    for (const TableSchema &table : CatalogueSchema::tables())
+        server.execute(TableSql(table, TableSql::Dialect::Server).create());
 }
 
 void ServerCatalogue::insertWithKey(ServerConnection &server, const TableSchema &table,
@@ -79,13 +55,13 @@ void ServerCatalogue::setNextKey(ServerConnection &server, const TableSchema &ta
 {
     const QByteArray key = serverName(table.field(table.keyIndex()).name);
     const QByteArray name = serverName(table.table());
-    server.execute(QString::fromLatin1(kSetNextKeySql)
-                       .arg(QString::fromUtf8(key), QString::fromUtf8(name))
-                       .toUtf8(),
-                   {ServerConnection::Parameter{name, false},
-                    ServerConnection::Parameter{table.field(table.keyIndex()).name.toLower().toUtf8(),
-                                                false},
-                    ServerConnection::Parameter{QByteArray::number(next), false}});
+    server.execute(
+        QString::fromLatin1(kSetNextKeySql)
+            .arg(QString::fromUtf8(key), QString::fromUtf8(name))
+            .toUtf8(),
+        {ServerConnection::Parameter{name, false},
+         ServerConnection::Parameter{table.field(table.keyIndex()).name.toLower().toUtf8(), false},
+         ServerConnection::Parameter{QByteArray::number(next), false}});
 }
 
 void ServerCatalogue::create(ServerConnection &server)
@@ -100,7 +76,7 @@ void ServerCatalogue::copy(Connection &file, ServerConnection &server, const Pro
     file.open();
     std::vector<std::pair<TableSchema, RowStore>> read;
     qint64 total = 0;
-    for (const TableSchema &declared : tables()) {
+    for (const TableSchema &declared : CatalogueSchema::tables()) {
         const TableSchema table = file.verified(declared);
         RowStore rows(table);
         file.readAll(table, rows);

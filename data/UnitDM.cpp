@@ -57,20 +57,8 @@ TDMAuto::TDMAuto(const ErrorReport &report)
       tblCountryListcountry_id(tblCountryList.FieldByName(QStringLiteral("country_id"))),
       tblCountryListcountry(tblCountryList.FieldByName(QStringLiteral("country")))
 {
-    // Messages name a column as the windows title it.
-    const std::pair<Field *, const char *> labels[] = {
-        {&tblAutoauto_id, "Код товара"},    {&tblAutocodeTov, "Артикул"},
-        {&tblAutonumSklad, "№ склада"},     {&tblAutocat_id, "Категория"},
-        {&tblAutotovName, "Наименование"},  {&tblAutomodels, "Модель"},
-        {&tblAutocounts, "Количество"},     {&tblAutoprice, "Цена"},
-        {&tblAutoauto_type, "Марка"},       {&tblAutocountry_id, "Производитель"},
-        {&tblAutoscreenshots, "Фото"},      {&tblCategorycatName, "Название категории"},
-        {&tblMarkaname, "Марка"},           {&tblCountrycountry, "Страна"},
-        {&tblCountryListcountry, "Страна"},
-    };
-    for (const auto &[field, label] : labels)
-        field->setDisplayLabel(QString::fromUtf8(label));
-
+    // Messages name each column by the label the catalogue's description
+    // gives it, as the windows title it.
     tblCountry.afterOpen = [this] { tblCountryAfterOpen(); };
     tblCategory.afterOpen = [this] { tblCategoryAfterOpen(); };
     tblMarka.afterOpen = [this] { tblMarkaAfterOpen(); };

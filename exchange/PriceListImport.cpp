@@ -5,6 +5,8 @@
 #include "recordset/Currency.h"
 #include "recordset/Error.h"
 #include "recordset/RowStore.h"
+#include "recordset/RowValues.h"
+#include "recordset/RowWriter.h"
 #include "recordset/Store.h"
 #include "recordset/Transaction.h"
 
@@ -15,34 +17,8 @@
 
 namespace {
 
-// The columns of the goods that matching reads, in this order.
-TableSchema matchedGoods()
-{
-    return TableSchema(QStringLiteral("tovars"),
-                       {{QStringLiteral("auto_id"), FieldType::AutoInc, 0},
-                        {QStringLiteral("codeTov"), FieldType::Text, 0},
-                        {QStringLiteral("tovName"), FieldType::Text, 0},
-                        {QStringLiteral("models"), FieldType::Text, 0},
-                        {QStringLiteral("price"), FieldType::Currency, 0},
-                        {QStringLiteral("counts"), FieldType::Integer, 0}});
-}
-enum MatchedColumn { MatchedKey, MatchedCode, MatchedName, MatchedModel, MatchedPrice, MatchedCount };
-
-StoreValue textValue(const QString &text)
-{
-    return text.isEmpty() ? StoreValue{} : StoreValue{false, 0, text, {}};
-}
-
-StoreValue numberValue(const std::optional<qint64> &number)
-{
-    return number ? StoreValue{false, *number, {}, {}} : StoreValue{};
-}
-
-// The widths of the text columns that a line may fill.
-constexpr int CodeWidth = 20;
-constexpr int NameWidth = 100;
-constexpr int ModelWidth = 50;
-constexpr int ReferenceWidth = 50;
+using T = PriceListMapping::Target;
+using G = CatalogueSchema::Goods;
 
 QString key(const QString &text)
 {
@@ -54,30 +30,281 @@ QString nameKey(const QString &name, const QString &model)
     return key(name) + QChar(0x1f) + key(model);
 }
 
-// Reference names ignoring case, to their keys; the table's key comes first
-// and its name second.
-std::map<QString, qint64> references(Store &store, const TableSchema &table)
+// Reference names ignoring case, to their keys.
+using Names = std::map<QString, qint64>;
+
+Names references(Store &store, const TableSchema &table)
 {
-    std::map<QString, qint64> names;
+    Names names;
     RowStore rows(table);
     store.readAll(table, rows);
     for (int r = 0; r < rows.rowCount(); ++r)
-        names.emplace(key(rows.text(r, 1)), rows.integer(r, 0));
+        names.emplace(key(rows.text(r, CatalogueSchema::ReferenceName)),
+                      rows.integer(r, CatalogueSchema::ReferenceKey));
     return names;
 }
 
-struct Goods
+bool isReference(T target)
 {
-    qint64 key;
-    std::optional<qint64> price;
-    std::optional<qint64> count;
+    return CatalogueSchema::referencedBy(PriceListMapping::goodsColumn(target)).has_value();
+}
+
+FieldType typeOf(T target)
+{
+    return CatalogueSchema::goods().field(PriceListMapping::goodsColumn(target)).type;
+}
+
+// The catalogue as matching sees it: every goods row's key, price and
+// count, found by its article or by its name and model; and the names of
+// each reference table, by the goods column that points into it.
+struct Catalogue
+{
+    struct Goods
+    {
+        qint64 key;
+        std::optional<qint64> price;
+        std::optional<qint64> count;
+    };
+    std::vector<Goods> goods;
+    std::unordered_map<QString, std::vector<size_t>> byCode, byName;
+    std::map<G, Names> references;
+
+    explicit Catalogue(Store &store)
+    {
+        const std::vector<int> read = {G::GoodsKey, G::Code, G::Name, G::Model, G::Price, G::Count};
+        enum { Key, Code, Name, Model, Price, Count }; // their places in `read`
+        const TableSchema matched = CatalogueSchema::goods().only(read);
+        RowStore rows(matched);
+        store.readAll(matched, rows);
+        goods.reserve(size_t(rows.rowCount()));
+        const auto number = [&rows](int r, int column) {
+            return rows.isNull(r, column) ? std::nullopt
+                                          : std::optional<qint64>(rows.integer(r, column));
+        };
+        for (int r = 0; r < rows.rowCount(); ++r) {
+            goods.push_back({rows.integer(r, Key), number(r, Price), number(r, Count)});
+            const QString code = rows.text(r, Code);
+            if (!code.trimmed().isEmpty())
+                byCode[key(code)].push_back(goods.size() - 1);
+            byName[nameKey(rows.text(r, Name), rows.text(r, Model))].push_back(goods.size() - 1);
+        }
+        for (int t = 0; t < PriceListMapping::TargetCount; ++t)
+            if (const auto table =
+                    CatalogueSchema::referencedBy(PriceListMapping::goodsColumn(T(t))))
+                references.emplace(PriceListMapping::goodsColumn(T(t)),
+                                   ::references(store, *table));
+    }
 };
 
-// One line's fields, by target; empty where the target is fed by none.
+// One line of the sheet: its fields by target (empty where the target is
+// fed by none), and the numbers read from them.
 struct Line
 {
+    int number = 0;
     QString values[PriceListMapping::TargetCount];
-    const QString &operator[](PriceListMapping::Target target) const { return values[target]; }
+    std::map<T, qint64> numbers;
+
+    const QString &operator[](T target) const { return values[target]; }
+    std::optional<qint64> numberOf(T target) const
+    {
+        const auto found = numbers.find(target);
+        return found == numbers.end() ? std::nullopt : std::optional<qint64>(found->second);
+    }
+};
+
+// Decides line by line, in the steps a line goes through: its fields, its
+// numbers, the goods it matches, then what it changes or adds.
+class Planner
+{
+public:
+    Planner(Store &store, const PriceListMapping &mapping, const PriceListImport::Options &options)
+        : catalogue_(store), mapping_(mapping), options_(options)
+    {}
+
+    void take(const QStringList &row, int lineNumber)
+    {
+        Line line;
+        line.number = lineNumber;
+        if (!readFields(row, line) || !readNumbers(line))
+            return;
+        const auto matched = match(line);
+        if (!matched)
+            return;
+        if (*matched >= 0)
+            planUpdate(line, size_t(*matched));
+        else if (!options_.addNew)
+            ++plan_.notAdded;
+        else
+            planAddition(line);
+    }
+
+    PriceListImport::Plan finish()
+    {
+        QStringList *lists[] = {&plan_.newCategories, &plan_.newMakes, &plan_.newCountries};
+        const G columns[] = {G::Category, G::Make, G::Country};
+        for (size_t i = 0; i < std::size(columns); ++i)
+            for (const auto &[k, name] : newReferences_[columns[i]])
+                *lists[i] << name;
+        return std::move(plan_);
+    }
+
+private:
+    void refuse(const Line &line, const QString &why)
+    {
+        plan_.refused << QStringLiteral("строка %1: %2").arg(line.number).arg(why);
+    }
+
+    // False for a line with nothing in the mapped columns.
+    bool readFields(const QStringList &row, Line &line) const
+    {
+        bool empty = true;
+        for (int t = 0; t < PriceListMapping::TargetCount; ++t) {
+            const int column = mapping_.column(T(t));
+            if (column >= 0 && column < row.size())
+                line.values[t] = row[column].trimmed();
+            empty = empty && line.values[t].isEmpty();
+        }
+        return !empty;
+    }
+
+    // A line with a number that is none changes nothing.
+    bool readNumbers(Line &line)
+    {
+        for (int t = 0; t < PriceListMapping::TargetCount; ++t) {
+            const T target = T(t);
+            const QString &text = line[target];
+            if (text.isEmpty() || isReference(target))
+                continue;
+            const QString noun = PriceListMapping::noun(target);
+            if (typeOf(target) == FieldType::Currency) {
+                const auto amount = PriceListImport::priceOf(text);
+                if (!amount) {
+                    refuse(line, QStringLiteral("%1 «%2» не является числом").arg(noun, text));
+                    return false;
+                }
+                if (*amount < 0 || !Currency::fitsStore(*amount)) {
+                    refuse(line, QStringLiteral("%1 «%2» не годится для каталога").arg(noun, text));
+                    return false;
+                }
+                line.numbers[target] = *amount;
+            } else if (typeOf(target) == FieldType::Integer) {
+                const auto value = PriceListImport::integerOf(text);
+                if (!value) {
+                    refuse(line,
+                           QStringLiteral("%1 «%2» не является целым числом").arg(noun, text));
+                    return false;
+                }
+                line.numbers[target] = *value;
+            }
+        }
+        return true;
+    }
+
+    // By the article where the line has one, else by name and model: the
+    // goods row's index, -1 for none; nothing when the line is refused.
+    std::optional<int> match(const Line &line)
+    {
+        const std::vector<size_t> *matches = nullptr;
+        QString by;
+        if (mapping_.isMapped(T::Code) && !line[T::Code].isEmpty()) {
+            const auto found = catalogue_.byCode.find(key(line[T::Code]));
+            matches = found == catalogue_.byCode.end() ? nullptr : &found->second;
+            by = QStringLiteral("артикул «%1»").arg(line[T::Code]);
+        } else if (!line[T::Name].isEmpty()) {
+            const auto found = catalogue_.byName.find(nameKey(line[T::Name], line[T::Model]));
+            matches = found == catalogue_.byName.end() ? nullptr : &found->second;
+            by = QStringLiteral("наименование «%1»").arg(line[T::Name]);
+        } else {
+            refuse(line, QStringLiteral("нет ни артикула, ни наименования"));
+            return std::nullopt;
+        }
+        if (!matches)
+            return -1;
+        if (matches->size() > 1) {
+            QStringList keys;
+            for (const size_t index : *matches)
+                keys << QString::number(catalogue_.goods[index].key);
+            refuse(line, QStringLiteral("%1 есть у нескольких товаров (коды товара %2)")
+                             .arg(by, keys.join(QStringLiteral(", "))));
+            return std::nullopt;
+        }
+        const size_t index = matches->front();
+        const auto earlier = changedBy_.find(index);
+        if (earlier != changedBy_.end()) {
+            refuse(line, QStringLiteral("тот же товар, что в строке %1").arg(earlier->second));
+            return std::nullopt;
+        }
+        changedBy_[index] = line.number;
+        return int(index);
+    }
+
+    void planUpdate(const Line &line, size_t index)
+    {
+        const Catalogue::Goods &g = catalogue_.goods[index];
+        PriceListImport::Update update{g.key, {}, {}};
+        const auto price = line.numberOf(T::Price);
+        const auto count = line.numberOf(T::Count);
+        if (options_.updatePrice && price && price != g.price)
+            update.price = price;
+        if (options_.updateCount && count && count != g.count)
+            update.count = count;
+        if (update.price || update.count)
+            plan_.updates.push_back(update);
+        else
+            ++plan_.unchanged;
+    }
+
+    void planAddition(const Line &line)
+    {
+        if (line[T::Name].isEmpty()) {
+            refuse(line, QStringLiteral("у нового товара нет наименования"));
+            return;
+        }
+        // Texts as wide as their columns allow, reference names as wide as
+        // the reference tables allow.
+        const TableSchema goods = CatalogueSchema::goods();
+        for (int t = 0; t < PriceListMapping::TargetCount; ++t) {
+            const T target = T(t);
+            const G column = PriceListMapping::goodsColumn(target);
+            const auto table = CatalogueSchema::referencedBy(column);
+            if (!table && typeOf(target) != FieldType::Text)
+                continue;
+            const int width = table ? table->field(CatalogueSchema::ReferenceName).size
+                                    : goods.field(column).size;
+            if (width > 0 && line[target].size() > width) {
+                refuse(line, QStringLiteral("«%1» длиннее %2 символов")
+                                 .arg(PriceListMapping::label(target))
+                                 .arg(width));
+                return;
+            }
+        }
+        PriceListImport::Addition addition;
+        for (int t = 0; t < PriceListMapping::TargetCount; ++t) {
+            const T target = T(t);
+            const G column = PriceListMapping::goodsColumn(target);
+            const QString &text = line[target];
+            if (isReference(target)) {
+                const QString name = text.simplified();
+                addition.references[column] = name;
+                if (!name.isEmpty() && !catalogue_.references[column].count(key(name)))
+                    newReferences_[column].emplace(key(name), name);
+            } else if (const auto number = line.numberOf(target)) {
+                addition.values[column] = StoreValue{false, *number, {}, {}};
+            } else if (typeOf(target) == FieldType::Text && !text.isEmpty()) {
+                addition.values[column] = StoreValue{false, 0, text, {}};
+            }
+        }
+        plan_.additions.push_back(std::move(addition));
+    }
+
+    Catalogue catalogue_;
+    const PriceListMapping &mapping_;
+    const PriceListImport::Options &options_;
+    PriceListImport::Plan plan_;
+    std::map<size_t, int> changedBy_; // goods row → the line that changes it
+    // References that new goods name and the catalogue lacks: by key, the
+    // first spelling.
+    std::map<G, std::map<QString, QString>> newReferences_;
 };
 
 } // namespace
@@ -113,210 +340,55 @@ std::optional<qint64> PriceListImport::integerOf(const QString &text)
 PriceListImport::Plan PriceListImport::plan(Store &store, const SheetTable &sheet,
                                             const PriceListMapping &mapping, const Options &options)
 {
-    using T = PriceListMapping::Target;
-    std::vector<Goods> goods;
-    std::unordered_map<QString, std::vector<size_t>> byCode, byName;
-    {
-        const TableSchema matched = matchedGoods();
-        RowStore rows(matched);
-        store.readAll(matched, rows);
-        goods.reserve(size_t(rows.rowCount()));
-        const auto number = [&rows](int r, int column) {
-            return rows.isNull(r, column) ? std::nullopt
-                                          : std::optional<qint64>(rows.integer(r, column));
-        };
-        for (int r = 0; r < rows.rowCount(); ++r) {
-            goods.push_back({rows.integer(r, MatchedKey), number(r, MatchedPrice),
-                             number(r, MatchedCount)});
-            const QString code = rows.text(r, MatchedCode);
-            if (!code.trimmed().isEmpty())
-                byCode[key(code)].push_back(goods.size() - 1);
-            byName[nameKey(rows.text(r, MatchedName), rows.text(r, MatchedModel))].push_back(
-                goods.size() - 1);
-        }
-    }
-    const auto categories = references(store, CatalogueSchema::categories());
-    const auto makes = references(store, CatalogueSchema::makes());
-    const auto countries = references(store, CatalogueSchema::countries());
-
-    Plan plan;
-    std::map<size_t, int> changedBy; // goods row → the line that changes it
-    std::map<QString, QString> newCategories, newMakes, newCountries; // by key, first spelling
-    const auto refuse = [&plan](int line, const QString &why) {
-        plan.refused << QStringLiteral("строка %1: %2").arg(line).arg(why);
-    };
-    for (size_t r = options.titleRow ? 1 : 0; r < sheet.rows.size(); ++r) {
-        const int lineNumber = int(r) + 1;
-        const QStringList &row = sheet.rows[r];
-        Line line;
-        bool empty = true;
-        for (int t = 0; t < PriceListMapping::TargetCount; ++t) {
-            const int column = mapping.column(T(t));
-            if (column >= 0 && column < row.size())
-                line.values[t] = row[column].trimmed();
-            empty = empty && line.values[t].isEmpty();
-        }
-        if (empty)
-            continue;
-
-        // The numbers first: a line with a number that is none changes nothing.
-        std::optional<qint64> price, count, warehouse;
-        if (!line[T::Price].isEmpty()) {
-            price = priceOf(line[T::Price]);
-            if (!price) {
-                refuse(lineNumber,
-                       QStringLiteral("цена «%1» не является числом").arg(line[T::Price]));
-                continue;
-            }
-            if (*price < 0 || !Currency::fitsStore(*price)) {
-                refuse(lineNumber,
-                       QStringLiteral("цена «%1» не годится для каталога").arg(line[T::Price]));
-                continue;
-            }
-        }
-        const auto integer = [&](T target, std::optional<qint64> &value, const char *what) {
-            if (line[target].isEmpty())
-                return true;
-            value = integerOf(line[target]);
-            if (!value)
-                refuse(lineNumber, QStringLiteral("%1 «%2» не является целым числом")
-                                       .arg(QString::fromUtf8(what), line[target]));
-            return bool(value);
-        };
-        if (!integer(T::Count, count, "количество") ||
-            !integer(T::Warehouse, warehouse, "номер склада"))
-            continue;
-
-        // By the article code where the line has one, else by name and model.
-        const std::vector<size_t> *matches = nullptr;
-        QString by;
-        if (mapping.isMapped(T::Code) && !line[T::Code].isEmpty()) {
-            const auto found = byCode.find(key(line[T::Code]));
-            matches = found == byCode.end() ? nullptr : &found->second;
-            by = QStringLiteral("артикул «%1»").arg(line[T::Code]);
-        } else if (!line[T::Name].isEmpty()) {
-            const auto found = byName.find(nameKey(line[T::Name], line[T::Model]));
-            matches = found == byName.end() ? nullptr : &found->second;
-            by = QStringLiteral("наименование «%1»").arg(line[T::Name]);
-        } else {
-            refuse(lineNumber, QStringLiteral("нет ни артикула, ни наименования"));
-            continue;
-        }
-        if (matches && matches->size() > 1) {
-            QStringList keys;
-            for (const size_t index : *matches)
-                keys << QString::number(goods[index].key);
-            refuse(lineNumber, QStringLiteral("%1 есть у нескольких товаров (коды товара %2)")
-                                   .arg(by, keys.join(QStringLiteral(", "))));
-            continue;
-        }
-        if (matches) {
-            const size_t index = matches->front();
-            const auto earlier = changedBy.find(index);
-            if (earlier != changedBy.end()) {
-                refuse(lineNumber,
-                       QStringLiteral("тот же товар, что в строке %1").arg(earlier->second));
-                continue;
-            }
-            changedBy[index] = lineNumber;
-            const Goods &g = goods[index];
-            Update update{g.key, {}, {}};
-            if (options.updatePrice && price && price != g.price)
-                update.price = price;
-            if (options.updateCount && count && count != g.count)
-                update.count = count;
-            if (update.price || update.count)
-                plan.updates.push_back(update);
-            else
-                ++plan.unchanged;
-            continue;
-        }
-        if (!options.addNew) {
-            ++plan.notAdded;
-            continue;
-        }
-        if (line[T::Name].isEmpty()) {
-            refuse(lineNumber, QStringLiteral("у нового товара нет наименования"));
-            continue;
-        }
-        const std::pair<T, int> widths[] = {
-            {T::Code, CodeWidth},          {T::Name, NameWidth},      {T::Model, ModelWidth},
-            {T::Category, ReferenceWidth}, {T::Make, ReferenceWidth}, {T::Country, ReferenceWidth}};
-        bool fits = true;
-        for (const auto &[target, width] : widths)
-            if (fits && line[target].size() > width) {
-                refuse(lineNumber, QStringLiteral("«%1» длиннее %2 символов")
-                                       .arg(PriceListMapping::label(target))
-                                       .arg(width));
-                fits = false;
-            }
-        if (!fits)
-            continue;
-        const auto reference = [](const std::map<QString, qint64> &known,
-                                  std::map<QString, QString> &added, const QString &name) {
-            if (!name.isEmpty() && !known.count(key(name)))
-                added.emplace(key(name), name.simplified());
-        };
-        reference(categories, newCategories, line[T::Category]);
-        reference(makes, newMakes, line[T::Make]);
-        reference(countries, newCountries, line[T::Country]);
-        plan.additions.push_back({line[T::Code], line[T::Name], line[T::Model],
-                                  line[T::Category].simplified(), line[T::Make].simplified(),
-                                  line[T::Country].simplified(), price, count, warehouse});
-    }
-    for (const auto &[k, name] : newCategories)
-        plan.newCategories << name;
-    for (const auto &[k, name] : newMakes)
-        plan.newMakes << name;
-    for (const auto &[k, name] : newCountries)
-        plan.newCountries << name;
-    return plan;
+    Planner planner(store, mapping, options);
+    for (size_t r = options.titleRow ? 1 : 0; r < sheet.rows.size(); ++r)
+        planner.take(sheet.rows[r], int(r) + 1);
+    return planner.finish();
 }
 
 void PriceListImport::apply(Store &store, const Plan &plan)
 {
+    RowWriter writer(store);
     Transaction transaction(store);
-    // The references new goods name, those made now included.
-    const auto withNew = [&store](const TableSchema &table, const QStringList &names) {
-        std::map<QString, qint64> known = references(store, table);
-        for (const QString &name : names)
-            known[key(name)] = store.insert(table, {textValue(name)});
-        return known;
-    };
-    const auto categories = withNew(CatalogueSchema::categories(), plan.newCategories);
-    const auto makes = withNew(CatalogueSchema::makes(), plan.newMakes);
-    const auto countries = withNew(CatalogueSchema::countries(), plan.newCountries);
+    // Each reference table's names, those the plan adds made now.
+    const std::pair<G, const QStringList *> added[] = {{G::Category, &plan.newCategories},
+                                                       {G::Make, &plan.newMakes},
+                                                       {G::Country, &plan.newCountries}};
+    std::map<G, Names> known;
+    for (const auto &[column, names] : added) {
+        const TableSchema table = *CatalogueSchema::referencedBy(column);
+        Names &keys = known[column] = references(store, table);
+        for (const QString &name : *names)
+            keys[key(name)] = writer.insert(
+                table, RowValues(table).setText(CatalogueSchema::ReferenceName, name).withoutKey());
+    }
 
     const TableSchema goods = CatalogueSchema::goods();
-    const int price = goods.indexOf(QStringLiteral("price"));
-    const int counts = goods.indexOf(QStringLiteral("counts"));
     for (const Update &u : plan.updates) {
         // A value the plan leaves out keeps what the row holds.
         std::vector<int> fields;
         std::vector<StoreValue> values;
-        if (u.price) {
-            fields.push_back(price);
-            values.push_back(numberValue(u.price));
-        }
-        if (u.count) {
-            fields.push_back(counts);
-            values.push_back(numberValue(u.count));
-        }
+        for (const auto &[column, value] : {std::pair{G::Price, u.price}, {G::Count, u.count}})
+            if (value) {
+                fields.push_back(column);
+                values.push_back(StoreValue{false, *value, {}, {}});
+            }
         if (!fields.empty())
-            store.update(goods, u.key, fields, values);
+            writer.update(goods, u.key, fields, values);
     }
 
-    // A new row without a reference takes 0, as one added in the editor
-    // with an empty reference list.
-    const auto keyOf = [](const std::map<QString, qint64> &known, const QString &name) {
-        const auto found = known.find(key(name));
-        return numberValue(name.isEmpty() || found == known.end() ? qint64(0) : found->second);
-    };
-    for (const Addition &a : plan.additions)
-        // Every column but the key, in the table's order; no photo.
-        store.insert(goods, {textValue(a.code), numberValue(a.warehouse),
-                             keyOf(categories, a.category), textValue(a.name),
-                             textValue(a.model), numberValue(a.count), numberValue(a.price),
-                             keyOf(makes, a.make), keyOf(countries, a.country), StoreValue{}});
+    for (const Addition &a : plan.additions) {
+        // No photo; a reference without a name takes 0, as a row added in
+        // the editor with an empty reference list.
+        RowValues row(goods);
+        for (const auto &[column, value] : a.values)
+            row.set(column, value);
+        for (const auto &[column, name] : a.references) {
+            const Names &names = known[column];
+            const auto found = names.find(key(name));
+            row.setNumber(column, name.isEmpty() || found == names.end() ? 0 : found->second);
+        }
+        writer.insert(goods, row.withoutKey());
+    }
     transaction.commit();
 }

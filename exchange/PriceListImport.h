@@ -3,7 +3,10 @@
 #include "PriceListMapping.h"
 #include "SheetTable.h"
 
+#include "recordset/Store.h"
+
 #include <QStringList>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -28,10 +31,12 @@ public:
         std::optional<qint64> price; // ten-thousandths; none: unchanged
         std::optional<qint64> count;
     };
+    // A new goods row: the columns the line fills, and for each reference
+    // column the name of the reference (keyed when written).
     struct Addition
     {
-        QString code, name, model, category, make, country;
-        std::optional<qint64> price, count, warehouse;
+        std::map<CatalogueSchema::Goods, StoreValue> values;
+        std::map<CatalogueSchema::Goods, QString> references;
     };
     struct Plan
     {

@@ -4,25 +4,49 @@
 
 namespace {
 
-// Titles that name each target, the likeliest first.
-const std::vector<QStringList> &synonyms()
+struct TargetDescription
 {
-    static const std::vector<QStringList> lists = {
-        {"артикул", "артикул производителя", "каталожный номер", "номер детали", "part number",
-         "partnumber", "sku", "article", "oem", "код", "код товара"},
-        {"наименование", "наименование товара", "название", "товар", "номенклатура", "описание",
-         "name", "description"},
-        {"модель", "модели", "применяемость", "применение", "автомобиль", "model"},
-        {"количество", "колво", "кол", "остаток", "остатки", "наличие", "в наличии", "шт", "qty",
-         "quantity", "stock"},
-        {"цена", "цена руб", "стоимость", "цена розничная", "розничная цена", "розница", "price"},
-        {"категория", "группа", "группа товаров", "раздел", "category", "group"},
-        {"марка", "марка авто", "марка автомобиля", "make"},
-        {"производитель", "страна", "страна производства", "страна происхождения", "country",
-         "manufacturer"},
-        {"склад", "склада", "номер склада", "warehouse"},
+    CatalogueSchema::Goods column;
+    const char *noun;
+    // Titles that name it, the likeliest first.
+    QStringList titles;
+};
+
+// In the order of PriceListMapping::Target.
+const std::vector<TargetDescription> &targets()
+{
+    using G = CatalogueSchema::Goods;
+    static const std::vector<TargetDescription> list = {
+        {G::Code,
+         "артикул",
+         {"артикул", "артикул производителя", "каталожный номер", "номер детали", "part number",
+          "partnumber", "sku", "article", "oem", "код", "код товара"}},
+        {G::Name,
+         "наименование",
+         {"наименование", "наименование товара", "название", "товар", "номенклатура", "описание",
+          "name", "description"}},
+        {G::Model,
+         "модель",
+         {"модель", "модели", "применяемость", "применение", "автомобиль", "model"}},
+        {G::Count,
+         "количество",
+         {"количество", "колво", "кол", "остаток", "остатки", "наличие", "в наличии", "шт", "qty",
+          "quantity", "stock"}},
+        {G::Price,
+         "цена",
+         {"цена", "цена руб", "стоимость", "цена розничная", "розничная цена", "розница", "price"}},
+        {G::Category,
+         "категория",
+         {"категория", "группа", "группа товаров", "раздел", "category", "group"}},
+        {G::Make, "марка", {"марка", "марка авто", "марка автомобиля", "make"}},
+        {G::Country,
+         "производитель",
+         {"производитель", "страна", "страна производства", "страна происхождения", "country",
+          "manufacturer"}},
+        {G::Warehouse, "номер склада", {"склад", "склада", "номер склада", "warehouse"}},
     };
-    return lists;
+    Q_ASSERT(list.size() == size_t(PriceListMapping::TargetCount));
+    return list;
 }
 
 // How well `title` names a target: 0 for its first synonym, higher for
@@ -40,12 +64,26 @@ int rank(const QString &title, const QStringList &names)
 
 } // namespace
 
+CatalogueSchema::Goods PriceListMapping::goodsColumn(Target target)
+{
+    return targets()[size_t(target)].column;
+}
+
 QString PriceListMapping::label(Target target)
 {
-    static const char *const labels[] = {"Артикул",    "Наименование",  "Модель",
-                                         "Количество", "Цена",          "Категория",
-                                         "Марка",      "Производитель", "№ склада"};
-    return QString::fromUtf8(labels[target]);
+    return CatalogueSchema::goods().field(goodsColumn(target)).label;
+}
+
+QString PriceListMapping::noun(Target target)
+{
+    return QString::fromUtf8(targets()[size_t(target)].noun);
+}
+
+std::array<int, PriceListMapping::TargetCount> PriceListMapping::unmapped()
+{
+    std::array<int, TargetCount> columns;
+    columns.fill(-1);
+    return columns;
 }
 
 QString PriceListMapping::normalized(const QString &title)
@@ -77,7 +115,7 @@ PriceListMapping PriceListMapping::guess(const QStringList &titles)
     std::vector<Pair> pairs;
     for (int target = 0; target < TargetCount; ++target)
         for (int column = 0; column < int(titles.size()); ++column) {
-            const int r = rank(normalized(titles[column]), synonyms()[size_t(target)]);
+            const int r = rank(normalized(titles[column]), targets()[size_t(target)].titles);
             if (r >= 0)
                 pairs.push_back({r, target, column});
         }

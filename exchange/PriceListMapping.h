@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CatalogueSchema.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -8,11 +10,27 @@
 class PriceListMapping
 {
 public:
-    enum Target { Code, Name, Model, Count, Price, Category, Make, Country, Warehouse };
-    static constexpr int TargetCount = 9;
+    // The goods columns a sheet can feed, in the order the import window
+    // lists them.
+    enum Target {
+        Code,
+        Name,
+        Model,
+        Count,
+        Price,
+        Category,
+        Make,
+        Country,
+        Warehouse,
+        TargetCount
+    };
 
-    // As the windows title the goods columns: "Артикул", "Наименование", ...
+    // The goods column that a target feeds.
+    static CatalogueSchema::Goods goodsColumn(Target target);
+    // How a user knows the column: "Артикул", "Наименование", ...
     static QString label(Target target);
+    // How a message names a value of it: "цена", "количество", ...
+    static QString noun(Target target);
 
     // A sheet column, or -1 when the target is fed by none.
     int column(Target target) const { return columns_[size_t(target)]; }
@@ -27,5 +45,6 @@ public:
     static QString normalized(const QString &title);
 
 private:
-    std::array<int, TargetCount> columns_{-1, -1, -1, -1, -1, -1, -1, -1, -1};
+    std::array<int, TargetCount> columns_ = unmapped();
+    static std::array<int, TargetCount> unmapped();
 };

@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sqlite3.h>
 #include <unistd.h>
 
 namespace {
@@ -32,19 +31,17 @@ QString shown(const QString &path)
 // name means nothing to the user.
 QString reason(const StoreError &error)
 {
-    {
-        switch (error.code() & 0xff) {
-        case SQLITE_FULL:
-            return QStringLiteral("на диске не хватает места");
-        case SQLITE_IOERR:
-            return QStringLiteral("ошибка записи на диск");
-        case SQLITE_READONLY:
-        case SQLITE_CANTOPEN:
-        case SQLITE_PERM:
-            return QStringLiteral("в папку нельзя записывать");
-        default:
-            break;
-        }
+    switch (error.kind()) {
+    case StoreError::Kind::Full:
+        return QStringLiteral("на диске не хватает места");
+    case StoreError::Kind::Io:
+        return QStringLiteral("ошибка записи на диск");
+    case StoreError::Kind::ReadOnly:
+    case StoreError::Kind::Unreachable:
+    case StoreError::Kind::Denied:
+        return QStringLiteral("в папку нельзя записывать");
+    default:
+        break;
     }
     return error.message();
 }
@@ -157,8 +154,7 @@ ConversionSummary JetCatalogue::convertFile(const QString &source, const QString
 }
 
 ConversionSummary JetCatalogue::replace(const QString &catalogue, QString *kept,
-                                        const JetConversion::Progress &progress,
-                                        const QDate &today)
+                                        const JetConversion::Progress &progress, const QDate &today)
 {
     JetFile file(catalogue);
     const QFileInfo info(catalogue);

@@ -29,7 +29,8 @@ QString describeConstraint(int rc, const QString &detail)
             return QStringLiteral("В таблице «%1» уже есть запись с таким же значением поля «%2»")
                 .arg(table, column);
         if (rc == SQLITE_CONSTRAINT_NOTNULL)
-            return QStringLiteral("Поле «%2» таблицы «%1» должно быть заполнено").arg(table, column);
+            return QStringLiteral("Поле «%2» таблицы «%1» должно быть заполнено")
+                .arg(table, column);
     }
     return QStringLiteral("Запись нарушает ограничение базы данных: %1").arg(detail);
 }
@@ -38,8 +39,7 @@ QString describeConstraint(int rc, const QString &detail)
 
 Connection::Connection(QString fileName, Access access)
     : fileName_(std::move(fileName)), access_(access)
-{
-}
+{}
 
 Connection::~Connection()
 {
@@ -55,21 +55,20 @@ void Connection::open()
         throw Error(QStringLiteral("Файл базы данных «%1» не найден в папке «%2»")
                         .arg(fileName_, QDir::toNativeSeparators(info.absolutePath())));
     if (info.isFile() && info.size() == 0)
-        throw Error(QStringLiteral("Файл «%1» пуст: это не база данных каталога запчастей")
-                        .arg(fileName_));
+        throw Error(
+            QStringLiteral("Файл «%1» пуст: это не база данных каталога запчастей").arg(fileName_));
 
     const QByteArray name = QFile::encodeName(fileName_);
     // READWRITE without CREATE: the program never makes a new file. The engine
     // falls back to read-only by itself when the file is write-protected.
     // A connection is used by one thread at a time, so the engine need not
     // lock it on every call.
-    const int access =
-        access_ == Access::ReadBeside ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    const int access = access_ == Access::ReadBeside ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     const int rc = sqlite3_open_v2(name.constData(), &db_, access | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        const QString message = describe(rc);
+        const StoreError error = this->error(rc);
         close();
-        throw StoreError(rc, message);
+        throw error;
     }
     sqlite3_extended_result_codes(db_, 1);
     // Start-up opens the connection and then every cursor tries it again: if
@@ -82,7 +81,7 @@ void Connection::open()
     try {
         verifyIsDatabase();
     } catch (const StoreError &error) {
-        if ((error.code() & 0xff) == SQLITE_BUSY)
+        if (error.kind() == StoreError::Kind::Busy)
             lockedOut_.start();
         close();
         throw;
@@ -116,7 +115,42 @@ void Connection::close()
 
 void Connection::raise(int rc) const
 {
-    throw StoreError(rc, describe(rc));
+    throw error(rc);
+}
+
+StoreError Connection::error(int rc) const
+{
+    return StoreError(kindOf(rc), describe(rc), QString::number(rc),
+                      QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc)));
+}
+
+StoreError::Kind Connection::kindOf(int rc)
+{
+    using Kind = StoreError::Kind;
+    switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return Kind::Busy;
+    case SQLITE_CONSTRAINT:
+        return Kind::Constraint;
+    case SQLITE_READONLY:
+        return Kind::ReadOnly;
+    case SQLITE_CANTOPEN:
+        return Kind::Unreachable;
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return Kind::Denied;
+    case SQLITE_FULL:
+        return Kind::Full;
+    case SQLITE_IOERR:
+        return Kind::Io;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return Kind::Damaged;
+    default:
+        break;
+    }
+    return Kind::Refused;
 }
 
 QString Connection::describe(int rc) const

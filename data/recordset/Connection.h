@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Error.h"
 #include "Store.h"
 
 #include <QElapsedTimer>
@@ -56,7 +57,10 @@ public:
 
     // Throws the engine's failure `rc` as a StoreError with a message for the user.
     [[noreturn]] void raise(int rc) const;
+    StoreError error(int rc) const;
     QString describe(int rc) const;
+    // What the engine's result code `rc` means on any store.
+    static StoreError::Kind kindOf(int rc);
 
     // How long a write waits for another program's lock before it gives up.
     static constexpr int BusyTimeoutMs = 3000;

@@ -1,7 +1,7 @@
 #include "Cursor.h"
 
-#include "CursorOperation.h"
 #include "Currency.h"
+#include "CursorOperation.h"
 #include "DataLink.h"
 #include "Error.h"
 #include "Store.h"
@@ -17,6 +17,7 @@ Cursor::Cursor(Store &store, TableSchema schema)
             throw Error(QStringLiteral("Недопустимое имя поля «%1»").arg(def.name));
         fields_.push_back(std::unique_ptr<Field>(
             new Field(this, fieldCount(), def.name, def.type, def.size, false)));
+        fields_.back()->setDisplayLabel(def.label);
     }
     if (!TableSql::isIdentifier(declared_.table()))
         throw Error(QStringLiteral("Недопустимое имя таблицы «%1»").arg(declared_.table()));
@@ -38,8 +39,8 @@ Field &Cursor::addLookupField(const QString &name, int width, const QString &key
     if (key < 0 || sourceKey < 0 || result < 0)
         throw Error(QStringLiteral("Неверное описание поля подстановки «%1»").arg(name));
     lookups_.push_back(Lookup{key, source, sourceKey, result});
-    fields_.push_back(std::unique_ptr<Field>(
-        new Field(this, fieldCount(), name, FieldType::Text, width, true)));
+    fields_.push_back(
+        std::unique_ptr<Field>(new Field(this, fieldCount(), name, FieldType::Text, width, true)));
     return *fields_.back();
 }
 
@@ -122,8 +123,8 @@ void Cursor::close()
 void Cursor::requireOpen() const
 {
     if (!isOpen())
-        throw Error(QStringLiteral("Таблица «%1» не открыта: действие невозможно")
-                        .arg(tableName()));
+        throw Error(
+            QStringLiteral("Таблица «%1» не открыта: действие невозможно").arg(tableName()));
 }
 
 void Cursor::requireEditing() const

@@ -6,6 +6,7 @@
 #include "Field.h"
 #include "FilterExpression.h"
 #include "RowStore.h"
+#include "RowWriter.h"
 #include "Store.h"
 #include "TableSchema.h"
 
@@ -18,7 +19,6 @@
 #include <vector>
 
 class DataLink;
-
 
 enum class CursorState { Inactive, Browse, Edit, Insert };
 
@@ -36,9 +36,8 @@ public:
     // A computed text column: the `resultField` of the row of `source` whose
     // `sourceKeyField` equals this cursor's `keyField`, cut to `width`
     // characters. Searching never moves `source`. Add before opening.
-    Field &addLookupField(const QString &name, int width, const QString &keyField,
-                          Cursor *source, const QString &sourceKeyField,
-                          const QString &resultField);
+    Field &addLookupField(const QString &name, int width, const QString &keyField, Cursor *source,
+                          const QString &sourceKeyField, const QString &resultField);
 
     std::function<void()> afterOpen;
     std::function<void()> afterInsert;
@@ -133,11 +132,7 @@ private:
         QByteArray bytes;
     };
     // One row as the store holds it now; the bytes of the blob columns being written.
-    struct StoredRow
-    {
-        RowStore values;
-        std::map<int, QByteArray> blobs;
-    };
+    using StoredRow = RowWriter::StoredRow;
 
     void requireOpen() const;
     void requireEditing() const;
@@ -157,7 +152,6 @@ private:
     QByteArray readBlob(int storeRow, int field) const;
     void insertRow();
     void updateRow();
-    StoredRow readStoredRow(qint64 key, const std::vector<int> &written) const;
     bool stillAsRead(int row, int field, const StoredRow &stored) const;
     bool pendingEquals(int field, const StoredRow &stored) const;
     void adoptStoredRow(int row, const StoredRow &stored);
@@ -175,6 +169,7 @@ private:
     QByteArray bytesOf(int field) const;
 
     Store &db_;
+    RowWriter writer_{db_};
     TableSchema declared_;
     TableSchema schema_; // as the store has it, once open
     std::vector<std::unique_ptr<Field>> fields_;
@@ -190,8 +185,8 @@ private:
     std::vector<DataLink *> links_;
 
     CursorState state_ = CursorState::Inactive;
-    int current_ = -1;         // view position; == view_.size() while inserting
-    int beforeInsert_ = -1;    // where to return when a new row is cancelled
+    int current_ = -1;      // view position; == view_.size() while inserting
+    int beforeInsert_ = -1; // where to return when a new row is cancelled
     bool eof_ = true;
     bool modified_ = false;
     bool canModify_ = false;

@@ -1,7 +1,7 @@
 #include "Cursor.h"
 
-#include "CursorOperation.h"
 #include "Currency.h"
+#include "CursorOperation.h"
 #include "Error.h"
 #include "Transaction.h"
 
@@ -73,7 +73,7 @@ void Cursor::insertRow()
     qint64 newKey = 0;
     {
         Transaction transaction(db_);
-        newKey = db_.insert(schema_, values);
+        newKey = writer_.insert(schema_, values);
         transaction.commit();
     }
 
@@ -126,26 +126,26 @@ void Cursor::updateRow()
         if (key < 0)
             throw Error(QStringLiteral("В таблице «%1» нет ключа: изменить запись нельзя")
                             .arg(tableName()));
-        // The row is locked first, so no other program can change it
-        // between the comparison below and the update.
-        Transaction transaction(db_);
-        const StoredRow stored = readStoredRow(store_->integer(row, key), changed);
-        std::vector<ColumnConflict> conflicts;
-        for (const int i : changed)
-            if (!stillAsRead(row, i, stored) && !pendingEquals(i, stored))
-                conflicts.push_back(describeConflict(i, stored));
-        if (!conflicts.empty()) {
-            // The other program's values are now the ones read: a second
-            // post stores the user's input over them, a Cancel shows them.
-            adoptStoredRow(row, stored);
-            notify(DataEventKind::RecordChanged, current_);
-            throw ConflictError(std::move(conflicts));
-        }
-
         std::vector<StoreValue> values;
         for (const int i : changed)
             values.push_back(pending_[size_t(i)]);
-        db_.update(schema_, store_->integer(row, key), changed, values);
+        // The row is locked before the comparison, so no other program can
+        // change it between the comparison and the update.
+        Transaction transaction(db_);
+        const StoredRow stored = *writer_.update(
+            schema_, store_->integer(row, key), changed, values, [&](const StoredRow &found) {
+                std::vector<ColumnConflict> conflicts;
+                for (const int i : changed)
+                    if (!stillAsRead(row, i, found) && !pendingEquals(i, found))
+                        conflicts.push_back(describeConflict(i, found));
+                if (conflicts.empty())
+                    return;
+                // The other program's values are now the ones read: a second
+                // post stores the user's input over them, a Cancel shows them.
+                adoptStoredRow(row, found);
+                notify(DataEventKind::RecordChanged, current_);
+                throw ConflictError(std::move(conflicts));
+            });
         transaction.commit();
 
         // Columns that another program changed and this post left alone
@@ -159,22 +159,6 @@ void Cursor::updateRow()
     state_ = CursorState::Browse;
     notify(DataEventKind::RecordChanged, current_);
     notify(DataEventKind::StateChanged);
-}
-
-Cursor::StoredRow Cursor::readStoredRow(qint64 key, const std::vector<int> &written) const
-{
-    StoredRow stored{RowStore(schema_), {}};
-    std::vector<int> blobs;
-    for (const int i : written)
-        if (schema_.field(i).type == FieldType::Blob)
-            blobs.push_back(i);
-    // The row is gone when another program deleted it meanwhile: say so
-    // rather than create it anew.
-    if (!db_.readRow(schema_, key, blobs, true, stored.values, stored.blobs))
-        throw Error(QStringLiteral("Запись не найдена в таблице «%1»: её, видимо, удалила "
-                                   "другая программа. Изменения не сохранены.")
-                        .arg(tableName()));
-    return stored;
 }
 
 bool Cursor::stillAsRead(int row, int field, const StoredRow &stored) const
@@ -315,13 +299,13 @@ void Cursor::Delete()
         throw Error(QStringLiteral("В таблице «%1» нет записей для удаления").arg(tableName()));
     const int key = schema_.keyIndex();
     if (key < 0)
-        throw Error(QStringLiteral("В таблице «%1» нет ключа: удалить запись нельзя")
-                        .arg(tableName()));
+        throw Error(
+            QStringLiteral("В таблице «%1» нет ключа: удалить запись нельзя").arg(tableName()));
     const int row = view_[size_t(current_)];
     {
         Transaction transaction(db_);
         // A row that another program deleted first is gone all the same.
-        db_.remove(schema_, store_->integer(row, key));
+        writer_.remove(schema_, store_->integer(row, key));
         transaction.commit();
     }
     const int removed = current_;
@@ -341,8 +325,8 @@ void Cursor::Refresh()
     postPending();
     const int key = schema_.keyIndex();
     if (key < 0)
-        throw Error(QStringLiteral("В таблице «%1» нет ключа: обновить данные нельзя")
-                        .arg(tableName()));
+        throw Error(
+            QStringLiteral("В таблице «%1» нет ключа: обновить данные нельзя").arg(tableName()));
     auto fresh = std::make_unique<RowStore>(schema_);
     loadRows(*fresh);
 

@@ -1,8 +1,8 @@
 #include "Cursor.h"
 
 #include "Collation.h"
-#include "CursorOperation.h"
 #include "Currency.h"
+#include "CursorOperation.h"
 #include "Error.h"
 
 #include <algorithm>
@@ -92,8 +92,8 @@ Cursor::SortKey Cursor::parseSort(const QString &text) const
     if (key.field < 0) {
         if (findField(words[0]))
             throw Error(QStringLiteral("По полю «%1» сортировать нельзя").arg(words[0]));
-        throw Error(QStringLiteral("Поле «%1» не найдено в таблице «%2»")
-                        .arg(words[0], tableName()));
+        throw Error(
+            QStringLiteral("Поле «%1» не найдено в таблице «%2»").arg(words[0], tableName()));
     }
     if (schema_.field(key.field).type == FieldType::Blob)
         throw Error(QStringLiteral("По полю «%1» сортировать нельзя").arg(words[0]));

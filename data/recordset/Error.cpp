@@ -4,7 +4,10 @@
 
 Error::Error(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
 
-StoreError::StoreError(int code, QString message) : Error(std::move(message)), code_(code) {}
+StoreError::StoreError(Kind kind, QString message, QString engineCode, QString engineText)
+    : Error(std::move(message)), kind_(kind), engineCode_(std::move(engineCode)),
+      engineText_(std::move(engineText))
+{}
 
 ConflictError::ConflictError(std::vector<ColumnConflict> conflicts)
     : Error(describe(conflicts, QString())), conflicts_(std::move(conflicts))

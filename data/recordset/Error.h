@@ -21,16 +21,36 @@ private:
     QByteArray utf8_;
 };
 
-// A refusal of the database engine; `code` is SQLite's extended result code.
+// A refusal of the store. Callers decide by its kind, which means the same on
+// every engine; the engine's own code and text are kept for a technician.
 class StoreError : public Error
 {
 public:
-    StoreError(int code, QString message);
+    enum class Kind {
+        Busy,        // another program holds the lock; trying later may work
+        Constraint,  // a value the table's rules refuse (a repeated unique name, ...)
+        Lost,        // the connection to the server broke off
+        Unreachable, // the store cannot be opened or connected to at all
+        ReadOnly,    // the store or its folder takes no writes
+        Denied,      // no right to this file or this action
+        Full,        // no room left on the disk
+        Io,          // the disk failed to read or write
+        Damaged,     // the file is damaged or is not a catalogue's database
+        Refused,     // any other refusal
+    };
 
-    int code() const { return code_; }
+    StoreError(Kind kind, QString message, QString engineCode = {}, QString engineText = {});
+
+    Kind kind() const { return kind_; }
+    // SQLite's extended result code as a number, or the server's SQLSTATE.
+    const QString &engineCode() const { return engineCode_; }
+    // The engine's own words, untranslated.
+    const QString &engineText() const { return engineText_; }
 
 private:
-    int code_;
+    Kind kind_;
+    QString engineCode_;
+    QString engineText_;
 };
 
 // One column of a refused optimistic post: another program stored a value

@@ -18,4 +18,8 @@ struct FieldDef
     int size = 0;
     // No two rows may hold the same value; the store itself refuses one.
     bool unique = false;
+    // How a user knows the column, in messages; empty: by its name.
+    QString label = QString();
+    // False: the store refuses a row without a value.
+    bool nullable = true;
 };

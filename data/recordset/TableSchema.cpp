@@ -95,6 +95,14 @@ int TableSchema::indexOf(const QString &name) const
     return -1;
 }
 
+TableSchema TableSchema::only(const std::vector<int> &columns) const
+{
+    std::vector<FieldDef> fields;
+    for (const int column : columns)
+        fields.push_back(field(column));
+    return TableSchema(table_, std::move(fields));
+}
+
 TableSchema TableSchema::verified(const Connection &connection) const
 {
     std::vector<StoreColumn> columns;
@@ -121,8 +129,7 @@ TableSchema TableSchema::verified(const Connection &connection) const
             throw Error(QStringLiteral("Столбец «%1» таблицы «%2» имеет тип «%3», а должен быть "
                                        "%4")
                             .arg(def.name, table_,
-                                 found->type.isEmpty() ? QStringLiteral("без типа")
-                                                       : found->type,
+                                 found->type.isEmpty() ? QStringLiteral("без типа") : found->type,
                                  expectedTypeText(def.type)));
         if (def.type == FieldType::Text)
             def.size = declaredWidth(found->type);

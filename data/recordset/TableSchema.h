@@ -17,6 +17,8 @@ public:
     int fieldCount() const { return int(fields_.size()); }
     const FieldDef &field(int index) const { return fields_[size_t(index)]; }
     int indexOf(const QString &name) const;
+    // The table with only `columns`, in that order: for reading a few.
+    TableSchema only(const std::vector<int> &columns) const;
     // The auto-increment key column, or -1.
     int keyIndex() const { return keyIndex_; }
 

@@ -21,14 +21,18 @@ public:
 
     explicit TableSql(const TableSchema &schema, Dialect dialect = Dialect::File)
         : schema_(schema), dialect_(dialect)
-    {
-    }
+    {}
 
     // Letters, digits and "_", not starting with a digit.
     static bool isIdentifier(const QString &name);
 
     // A table's or column's name as the dialect writes it, quoted.
     static QByteArray name(const QString &declared, Dialect dialect);
+
+    // Makes the table, each column with the dialect's type for it.
+    QByteArray create() const;
+    // A column's type as the dialect declares it.
+    static QByteArray columnType(const FieldDef &def, Dialect dialect);
 
     // Every row in key order; photos only by their length, read when shown.
     QByteArray selectAll() const;

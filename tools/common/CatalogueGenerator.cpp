@@ -4,7 +4,9 @@
 #include "CatalogueSchema.h"
 #include "DemoPictures.h"
 #include "recordset/Connection.h"
+#include "recordset/RowValues.h"
 #include "recordset/Statement.h"
+#include "recordset/TableSql.h"
 #include "recordset/Transaction.h"
 
 #include <QFile>
@@ -17,75 +19,44 @@
 
 namespace {
 
-constexpr const char *kInsertGoodsSql =
-    "INSERT INTO tovars (codeTov, numSklad, cat_id, tovName, models, counts, price, auto_type, "
-    "country_id, screenshots) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
-
 // Prices are held in ten-thousandths of a rouble, as the program holds them.
 constexpr qint64 kTenThousandthsPerKopeck = 100;
 
 // Keys that goods rows use but no reference row has must stay unmatched: the
 // counters are moved past them, so a reference added later gets a new key.
-constexpr const char *kAdvanceCountersSql[] = {
-    "UPDATE sqlite_sequence SET seq = max(seq, (SELECT coalesce(max(cat_id), 0) FROM tovars)) "
-    "WHERE name = 'category'",
-    "UPDATE sqlite_sequence SET seq = max(seq, (SELECT coalesce(max(auto_type), 0) FROM tovars)) "
-    "WHERE name = 'autotype'",
-    "UPDATE sqlite_sequence SET seq = max(seq, (SELECT coalesce(max(country_id), 0) FROM "
-    "tovars)) WHERE name = 'country'",
-};
+constexpr const char *kAdvanceCounterSql =
+    "UPDATE sqlite_sequence SET seq = max(seq, (SELECT coalesce(max(%1), 0) FROM %2)) "
+    "WHERE name = ?1";
 
-struct GoodsRow
+void advanceCounters(Connection &connection)
 {
-    QString codeTov;
-    int numSklad = 0;
-    qint64 catId = 0;
-    QString tovName;
-    QString models;
-    std::optional<int> counts;
-    std::optional<qint64> price;
-    qint64 autoType = 0;
-    qint64 countryId = 0;
-    QByteArray photo; // empty: NULL
-};
-
-void insertGoods(Statement &insert, const GoodsRow &row)
-{
-    insert.bindText(1, row.codeTov);
-    insert.bindInteger(2, row.numSklad);
-    insert.bindInteger(3, row.catId);
-    insert.bindText(4, row.tovName);
-    insert.bindText(5, row.models);
-    if (row.counts)
-        insert.bindInteger(6, *row.counts);
-    else
-        insert.bindNull(6);
-    if (row.price)
-        insert.bindCurrency(7, *row.price);
-    else
-        insert.bindNull(7);
-    insert.bindInteger(8, row.autoType);
-    insert.bindInteger(9, row.countryId);
-    if (row.photo.isEmpty())
-        insert.bindNull(10);
-    else
-        insert.bindBlob(10, row.photo);
-    insert.step();
-    insert.reset();
+    const TableSchema goods = CatalogueSchema::goods();
+    for (int c = 0; c < goods.fieldCount(); ++c) {
+        const auto references = CatalogueSchema::referencedBy(CatalogueSchema::Goods(c));
+        if (!references)
+            continue;
+        Statement advance(
+            connection,
+            QString::fromLatin1(kAdvanceCounterSql)
+                .arg(
+                    QString::fromUtf8(TableSql::name(goods.field(c).name, TableSql::Dialect::File)),
+                    QString::fromUtf8(TableSql::name(goods.table(), TableSql::Dialect::File)))
+                .toUtf8());
+        advance.bindText(1, references->table());
+        advance.step();
+    }
 }
 
 // The keys the store gave the names, in the order of `names`.
 template <typename Names>
-QList<qint64> insertNames(Connection &connection, const char *sql, const Names &names)
+QList<qint64> insertNames(Connection &connection, const TableSchema &table, const Names &names)
 {
     QList<qint64> keys;
-    Statement insert(connection, sql);
-    for (const auto &name : names) {
-        insert.bindText(1, QString::fromUtf8(name));
-        insert.step();
-        keys.append(insert.lastInsertRowId());
-        insert.reset();
-    }
+    for (const auto &name : names)
+        keys.append(connection.insert(
+            table, RowValues(table)
+                       .setText(CatalogueSchema::ReferenceName, QString::fromUtf8(name))
+                       .withoutKey()));
     return keys;
 }
 
@@ -108,8 +79,7 @@ template <typename Fill> void createFilled(const QString &path, Fill fill)
         connection.open();
         Transaction transaction(connection);
         fill(connection);
-        for (const char *sql : kAdvanceCountersSql)
-            Statement(connection, sql).step();
+        advanceCounters(connection);
         transaction.commit();
     } catch (...) {
         QFile::remove(path);
@@ -238,32 +208,34 @@ qint64 keyOf(const QList<qint64> &keys, int index)
 void fillDemo(Connection &connection)
 {
     const QList<qint64> categories =
-        insertNames(connection, CatalogueSchema::InsertCategorySql, kDemoCategories);
-    const QList<qint64> makes = insertNames(connection, CatalogueSchema::InsertMakeSql, kDemoMakes);
+        insertNames(connection, CatalogueSchema::categories(), kDemoCategories);
+    const QList<qint64> makes = insertNames(connection, CatalogueSchema::makes(), kDemoMakes);
     const QList<qint64> countries =
-        insertNames(connection, CatalogueSchema::InsertCountrySql, kDemoCountries);
+        insertNames(connection, CatalogueSchema::countries(), kDemoCountries);
 
     const QList<CatalogueGenerator::Photo> photoKinds = CatalogueGenerator::demoPhotos();
     QList<QByteArray> photos;
     for (const CatalogueGenerator::Photo &kind : photoKinds)
         photos.append(CatalogueGenerator::photoBytes(kind));
 
-    Statement insert(connection, kInsertGoodsSql);
+    using G = CatalogueSchema::Goods;
+    const TableSchema table = CatalogueSchema::goods();
     for (const DemoGoods &goods : kDemoGoods) {
-        GoodsRow row;
-        row.codeTov = QString::fromUtf8(goods.codeTov);
-        row.numSklad = goods.numSklad;
-        row.catId = keyOf(categories, goods.category);
-        row.tovName = QString::fromUtf8(goods.name);
-        row.models = QString::fromUtf8(goods.models);
-        row.counts = goods.counts;
-        if (goods.kopecks)
-            row.price = *goods.kopecks * kTenThousandthsPerKopeck;
-        row.autoType = keyOf(makes, goods.make);
-        row.countryId = keyOf(countries, goods.country);
+        RowValues row(table);
+        row.setText(G::Code, QString::fromUtf8(goods.codeTov))
+            .setNumber(G::Warehouse, goods.numSklad)
+            .setNumber(G::Category, keyOf(categories, goods.category))
+            .setText(G::Name, QString::fromUtf8(goods.name))
+            .setText(G::Model, QString::fromUtf8(goods.models))
+            .setNumber(G::Count, goods.counts ? std::optional<qint64>(*goods.counts) : std::nullopt)
+            .setNumber(G::Price, goods.kopecks ? std::optional<qint64>(*goods.kopecks *
+                                                                       kTenThousandthsPerKopeck)
+                                               : std::nullopt)
+            .setNumber(G::Make, keyOf(makes, goods.make))
+            .setNumber(G::Country, keyOf(countries, goods.country));
         if (goods.photo != NoPhoto)
-            row.photo = photos[goods.photo];
-        insertGoods(insert, row);
+            row.setBytes(G::Photo, photos[goods.photo]);
+        connection.insert(table, row.withoutKey());
     }
 }
 
@@ -423,32 +395,33 @@ void fillBenchmark(Connection &connection, int goodsCount, quint32 seed)
         for (const char *vehicles : kVehicleClasses)
             categoryNames.append(QByteArray(root) + " (" + vehicles + ')');
     const QList<qint64> categories =
-        insertNames(connection, CatalogueSchema::InsertCategorySql, categoryNames);
-    const QList<qint64> makes =
-        insertNames(connection, CatalogueSchema::InsertMakeSql, kBenchmarkMakes);
+        insertNames(connection, CatalogueSchema::categories(), categoryNames);
+    const QList<qint64> makes = insertNames(connection, CatalogueSchema::makes(), kBenchmarkMakes);
     const QList<qint64> countries =
-        insertNames(connection, CatalogueSchema::InsertCountrySql, kBenchmarkCountries);
+        insertNames(connection, CatalogueSchema::countries(), kBenchmarkCountries);
 
     const QByteArray photo = CatalogueGenerator::photoBytes(
         {DemoPictures::Subject::BrakeDisc, QSize(300, 220), BmpWriter::Kind::Rgb24});
 
     Random random(seed);
-    Statement insert(connection, kInsertGoodsSql);
-    GoodsRow row;
+    using G = CatalogueSchema::Goods;
+    const TableSchema table = CatalogueSchema::goods();
+    RowValues row(table);
     for (int i = 0; i < goodsCount; ++i) {
-        row.codeTov = benchmarkCode(random);
-        row.numSklad = between(random, 1, 20);
-        row.catId = categories[below(random, int(categories.size()))];
-        row.tovName = benchmarkName(random);
-        row.models = benchmarkModels(random);
-        row.counts = between(random, 0, 500);
-        row.price = benchmarkPrice(random);
-        row.autoType = makes[below(random, int(makes.size()))];
-        row.countryId = countries[below(random, int(countries.size()))];
+        // Drawn in this order, so that a seed gives the same catalogue as before.
+        row.setText(G::Code, benchmarkCode(random));
+        row.setNumber(G::Warehouse, between(random, 1, 20));
+        row.setNumber(G::Category, categories[below(random, int(categories.size()))]);
+        row.setText(G::Name, benchmarkName(random));
+        row.setText(G::Model, benchmarkModels(random));
+        row.setNumber(G::Count, between(random, 0, 500));
+        row.setNumber(G::Price, benchmarkPrice(random));
+        row.setNumber(G::Make, makes[below(random, int(makes.size()))]);
+        row.setNumber(G::Country, countries[below(random, int(countries.size()))]);
         const bool withPhoto = i % CatalogueGenerator::BenchmarkPhotoInterval ==
                                CatalogueGenerator::BenchmarkPhotoInterval - 1;
-        row.photo = withPhoto ? photo : QByteArray();
-        insertGoods(insert, row);
+        row.setBytes(G::Photo, withPhoto ? photo : QByteArray());
+        connection.insert(table, row.withoutKey());
     }
 }
 

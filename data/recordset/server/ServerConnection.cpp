@@ -29,15 +29,14 @@ constexpr const char *kReadOnlyTransaction = "25006";
 constexpr const char *kInsufficientPrivilege = "42501";
 constexpr const char *kDiskFull = "53100";
 
-// Codes of StoreError for the server's refusals; the text says the rest.
-enum Code { Refused = 1, Lost = 2, Busy = 3 };
+using Kind = StoreError::Kind;
 
 // Settings that come before the user's connection string, which may
 // override them: a dead network is noticed within seconds rather than after
 // the system's quarter of an hour, so no command hangs.
-constexpr const char *kDefaultKeywords[] = {"connect_timeout", "keepalives", "keepalives_idle",
-                                            "keepalives_interval", "keepalives_count",
-                                            "tcp_user_timeout", "application_name"};
+constexpr const char *kDefaultKeywords[] = {
+    "connect_timeout",  "keepalives",       "keepalives_idle", "keepalives_interval",
+    "keepalives_count", "tcp_user_timeout", "application_name"};
 constexpr const char *kDefaultValues[] = {"5", "1", "5", "2", "3", "10000", "autoparts"};
 
 // A PostgreSQL amount of numeric(19,4) in text ("-289.5000") as ten-thousandths.
@@ -149,8 +148,7 @@ QString declaredName(const TableSchema *schema, const QString &serverName)
 
 ServerConnection::ServerConnection(QString connectionString)
     : connectionString_(std::move(connectionString)), name_(describeTarget(connectionString_))
-{
-}
+{}
 
 ServerConnection::~ServerConnection()
 {
@@ -182,7 +180,8 @@ QString ServerConnection::describeTarget(const QString &connectionString)
     }
     PQconninfoFree(options);
     if (database.isEmpty())
-        database = !service.isEmpty() ? service : (!user.isEmpty() ? user : qEnvironmentVariable("USER"));
+        database =
+            !service.isEmpty() ? service : (!user.isEmpty() ? user : qEnvironmentVariable("USER"));
     if (host.isEmpty())
         host = service.isEmpty() ? QStringLiteral("localhost") : QString();
     return host.isEmpty() ? database : QStringLiteral("%1 на сервере %2").arg(database, host);
@@ -209,7 +208,8 @@ void ServerConnection::open()
     PQsetClientEncoding(conn_, "UTF8");
     // The server's notices ("table does not exist, skipping") are for a
     // technician's console, not for the shop's terminal.
-    PQsetNoticeProcessor(conn_, [](void *, const char *) {}, nullptr);
+    PQsetNoticeProcessor(
+        conn_, [](void *, const char *) {}, nullptr);
     try {
         execute(kLockTimeoutSql);
         const ServerResult result = execute(kReadOnlySql);
@@ -226,21 +226,23 @@ void ServerConnection::raiseConnectFailure(const QString &detail)
     if (lower.contains(QLatin1String("password")) || lower.contains(QLatin1String("парол")) ||
         lower.contains(QLatin1String("authentication")) ||
         lower.contains(QLatin1String("аутентификац")))
-        throw StoreError(Refused, QStringLiteral("Сервер базы данных «%1» не принял имя "
-                                                 "пользователя или пароль")
-                                      .arg(name_));
+        throw StoreError(Kind::Denied, QStringLiteral("Сервер базы данных «%1» не принял имя "
+                                                      "пользователя или пароль")
+                                           .arg(name_));
     if ((lower.contains(QLatin1String("database")) || lower.contains(QLatin1String("база"))) &&
         (lower.contains(QLatin1String("does not exist")) ||
          lower.contains(QLatin1String("не существует"))))
-        throw StoreError(Refused, QStringLiteral("База данных «%1» не найдена").arg(name_));
+        throw StoreError(Kind::Unreachable,
+                         QStringLiteral("База данных «%1» не найдена").arg(name_));
     if (lower.contains(QLatin1String("invalid connection option")) ||
         lower.contains(QLatin1String("missing")) || lower.contains(QLatin1String("invalid uri")))
-        throw StoreError(Refused, QStringLiteral("Неверная строка подключения к серверу базы "
-                                                 "данных (%1): %2")
-                                      .arg(QString::fromLatin1(ServerVariable), detail));
-    throw StoreError(Lost, QStringLiteral("Нет связи с сервером базы данных «%1». Проверьте, что "
-                                          "сервер запущен и доступен по сети (%2)")
-                               .arg(name_, detail.section(QLatin1Char('\n'), 0, 0)));
+        throw StoreError(Kind::Refused, QStringLiteral("Неверная строка подключения к серверу базы "
+                                                       "данных (%1): %2")
+                                            .arg(QString::fromLatin1(ServerVariable), detail));
+    throw StoreError(Kind::Unreachable,
+                     QStringLiteral("Нет связи с сервером базы данных «%1». Проверьте, что "
+                                    "сервер запущен и доступен по сети (%2)")
+                         .arg(name_, detail.section(QLatin1Char('\n'), 0, 0)));
 }
 
 void ServerConnection::close()
@@ -295,6 +297,13 @@ void ServerConnection::raise(const ServerResult &result, const TableSchema *sche
 {
     const PGresult *r = result.get();
     const QString state = r ? field(r, PG_DIAG_SQLSTATE) : QString();
+    const QString primary = r ? field(r, PG_DIAG_MESSAGE_PRIMARY) : QString();
+    const auto fail = [&](Kind kind, const QString &message) {
+        throw StoreError(kind, message, state,
+                         primary.isEmpty() && conn_
+                             ? QString::fromUtf8(PQerrorMessage(conn_)).trimmed()
+                             : primary);
+    };
     // A server that closed an idle connection is noticed by the next command,
     // which libpq fails without a SQLSTATE of the server's, while the
     // connection may still count as good; a server shutting down says 57P0x.
@@ -305,10 +314,10 @@ void ServerConnection::raise(const ServerResult &result, const TableSchema *sche
         // The server went away or the network is cut: whatever the command
         // did is rolled back by the server; the next one connects anew.
         close();
-        throw StoreError(Lost, QStringLiteral("Нет связи с сервером базы данных «%1»: действие не "
-                                              "выполнено, изменения не сохранены. Проверьте сеть "
-                                              "и повторите действие.")
-                                   .arg(name_));
+        fail(Kind::Lost, QStringLiteral("Нет связи с сервером базы данных «%1»: действие не "
+                                        "выполнено, изменения не сохранены. Проверьте сеть "
+                                        "и повторите действие.")
+                             .arg(name_));
     }
     const QString table = field(r, PG_DIAG_TABLE_NAME);
     const QString shownTable = schema && table.compare(schema->table(), Qt::CaseInsensitive) == 0
@@ -323,40 +332,43 @@ void ServerConnection::raise(const ServerResult &result, const TableSchema *sche
             for (const FieldDef &def : schema->fields())
                 if (constraint.compare(table + QLatin1Char('_') + def.name + QLatin1String("_key"),
                                        Qt::CaseInsensitive) == 0 ||
-                    (constraint.endsWith(QLatin1String("_pkey")) &&
-                     def.type == FieldType::AutoInc))
+                    (constraint.endsWith(QLatin1String("_pkey")) && def.type == FieldType::AutoInc))
                     column = def.name;
         if (!column.isEmpty())
-            throw StoreError(Refused, QStringLiteral("В таблице «%1» уже есть запись с таким же "
-                                                     "значением поля «%2»")
-                                          .arg(shownTable, column));
+            fail(Kind::Constraint, QStringLiteral("В таблице «%1» уже есть запись с таким же "
+                                                  "значением поля «%2»")
+                                       .arg(shownTable, column));
     }
     if (state == QLatin1String(kNotNullViolation))
-        throw StoreError(Refused, QStringLiteral("Поле «%2» таблицы «%1» должно быть заполнено")
-                                      .arg(shownTable,
-                                           declaredName(schema, field(r, PG_DIAG_COLUMN_NAME))));
+        fail(Kind::Constraint,
+             QStringLiteral("Поле «%2» таблицы «%1» должно быть заполнено")
+                 .arg(shownTable, declaredName(schema, field(r, PG_DIAG_COLUMN_NAME))));
     if (state == QLatin1String(kLockNotAvailable) || state == QLatin1String(kDeadlock) ||
         state == QLatin1String(kSerializationFailure))
-        throw StoreError(Busy, QStringLiteral("База данных «%1» занята другой программой; "
-                                              "повторите действие немного позже")
-                                   .arg(name_));
+        fail(Kind::Busy, QStringLiteral("База данных «%1» занята другой программой; "
+                                        "повторите действие немного позже")
+                             .arg(name_));
     if (state == QLatin1String(kReadOnlyTransaction))
-        throw StoreError(Refused, QStringLiteral("База данных «%1» доступна только для чтения: "
-                                                 "изменения не сохранены")
-                                      .arg(name_));
+        fail(Kind::ReadOnly, QStringLiteral("База данных «%1» доступна только для чтения: "
+                                            "изменения не сохранены")
+                                 .arg(name_));
     if (state == QLatin1String(kInsufficientPrivilege))
-        throw StoreError(Refused, QStringLiteral("Нет доступа к базе данных «%1»: сервер не "
-                                                 "разрешает это действие вашему пользователю")
-                                      .arg(name_));
+        fail(Kind::Denied, QStringLiteral("Нет доступа к базе данных «%1»: сервер не "
+                                          "разрешает это действие вашему пользователю")
+                               .arg(name_));
     if (state == QLatin1String(kDiskFull))
-        throw StoreError(Refused, QStringLiteral("На диске сервера не хватает места: изменения в "
-                                                 "базе данных «%1» не сохранены")
-                                      .arg(name_));
-    const QString primary = field(r, PG_DIAG_MESSAGE_PRIMARY);
-    throw StoreError(Refused, QStringLiteral("Ошибка базы данных «%1»: %2")
-                                  .arg(name_, primary.isEmpty()
-                                                  ? QString::fromUtf8(PQerrorMessage(conn_)).trimmed()
-                                                  : primary));
+        fail(Kind::Full, QStringLiteral("На диске сервера не хватает места: изменения в "
+                                        "базе данных «%1» не сохранены")
+                             .arg(name_));
+    const QString detail =
+        primary.isEmpty() && conn_ ? QString::fromUtf8(PQerrorMessage(conn_)).trimmed() : primary;
+    // Other rules of the tables (class 23) the server's own words explain.
+    if (state.startsWith(QLatin1String("23")))
+        fail(Kind::Constraint,
+             QStringLiteral("Запись нарушает ограничение базы данных: %1").arg(detail));
+    throw StoreError(Kind::Refused,
+                     QStringLiteral("Ошибка базы данных «%1»: %2").arg(name_, detail), state,
+                     detail);
 }
 
 TableSchema ServerConnection::verified(const TableSchema &declared)
@@ -366,7 +378,8 @@ TableSchema ServerConnection::verified(const TableSchema &declared)
 
 void ServerConnection::readAll(const TableSchema &schema, RowStore &rows)
 {
-    const ServerResult result = execute(TableSql(schema, TableSql::Dialect::Server).selectAll(), {}, &schema);
+    const ServerResult result =
+        execute(TableSql(schema, TableSql::Dialect::Server).selectAll(), {}, &schema);
     const int count = result.rows();
     rows.reserve(rows.rowCount() + count);
     for (int r = 0; r < count; ++r)
@@ -392,8 +405,8 @@ std::optional<QByteArray> ServerConnection::readBlob(const TableSchema &schema, 
                                                      qint64 key)
 {
     const ServerResult result =
-        execute(TableSql(schema, TableSql::Dialect::Server).selectBlob(field),
-                {keyParameter(key)}, &schema, true);
+        execute(TableSql(schema, TableSql::Dialect::Server).selectBlob(field), {keyParameter(key)},
+                &schema, true);
     if (result.rows() == 0 || result.isNull(0, 0))
         return std::nullopt;
     const std::string_view value = result.value(0, 0);
@@ -407,7 +420,8 @@ qint64 ServerConnection::insert(const TableSchema &schema, const std::vector<Sto
     for (int i = 0; i < schema.fieldCount(); ++i)
         if (i != schema.keyIndex())
             parameters.push_back(parameter(schema.field(i).type, values[n++]));
-    const ServerResult result = execute(TableSql(schema, TableSql::Dialect::Server).insert(), parameters, &schema);
+    const ServerResult result =
+        execute(TableSql(schema, TableSql::Dialect::Server).insert(), parameters, &schema);
     return result.rows() == 1 ? result.integer(0, 0) : 0;
 }
 
@@ -418,13 +432,14 @@ int ServerConnection::update(const TableSchema &schema, qint64 key, const std::v
     for (size_t n = 0; n < fields.size(); ++n)
         parameters.push_back(parameter(schema.field(fields[n]).type, values[n]));
     parameters.push_back(keyParameter(key));
-    return execute(TableSql(schema, TableSql::Dialect::Server).update(fields), parameters, &schema).changes();
+    return execute(TableSql(schema, TableSql::Dialect::Server).update(fields), parameters, &schema)
+        .changes();
 }
 
 int ServerConnection::remove(const TableSchema &schema, qint64 key)
 {
-    return execute(TableSql(schema, TableSql::Dialect::Server).remove(),
-                   {keyParameter(key)}, &schema)
+    return execute(TableSql(schema, TableSql::Dialect::Server).remove(), {keyParameter(key)},
+                   &schema)
         .changes();
 }
 

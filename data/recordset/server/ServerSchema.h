@@ -14,6 +14,4 @@ public:
     // The schema with the server's text widths; throws Error naming the
     // table and column that differ.
     static TableSchema verified(ServerConnection &connection, const TableSchema &declared);
-    // The type a column of `def` gets on the server, as in CREATE TABLE.
-    static QByteArray columnType(const FieldDef &def);
 };

@@ -669,10 +669,11 @@ void TestCursor::otherWrites()
     Fixture f(1);
     f.goods->Edit();
 
-    // Text up to the column's width; a longer one is refused whole.
+    // Text up to the column's width; a longer one is refused whole, naming
+    // the column as the catalogue's description labels it.
     f.field("codeTov").setAsString(QString(20, QLatin1Char('x')));
     const QString message = errorOf([&] { f.field("codeTov").setAsString(QString(21, 'y')); });
-    QVERIFY2(message.contains("codeTov") && message.contains("20"), qPrintable(message));
+    QVERIFY2(message.contains("«Артикул»") && message.contains("20"), qPrintable(message));
     QCOMPARE(f.field("codeTov").AsString(), QString(20, QLatin1Char('x')));
     f.field("tovName").setAsString(QString(100, QChar(0x42F)));
     QVERIFY(!errorOf([&] { f.field("tovName").setAsString(QString(101, 'a')); }).isNull());
