@@ -1,5 +1,6 @@
 #include "GoodsExport.h"
 
+#include "CatalogueSchema.h"
 #include "SheetWriter.h"
 #include "recordset/Cursor.h"
 #include "recordset/Error.h"
@@ -48,6 +49,21 @@ SheetCell cellAt(const Cursor &cursor, int row, const Field &field, SheetColumn:
 }
 
 } // namespace
+
+std::vector<GoodsExport::Column> GoodsExport::withUnshown(std::vector<Column> shown)
+{
+    const TableSchema goods = CatalogueSchema::goods();
+    for (int c = 0; c < goods.fieldCount(); ++c) {
+        const FieldDef &def = goods.field(c);
+        const bool isShown = std::any_of(shown.begin(), shown.end(), [&](const Column &column) {
+            return column.field.compare(def.name, Qt::CaseInsensitive) == 0;
+        });
+        if (!isShown && def.type != FieldType::Blob &&
+            !CatalogueSchema::referencedBy(CatalogueSchema::Goods(c)))
+            shown.push_back({def.name, def.label});
+    }
+    return shown;
+}
 
 bool GoodsExport::write(const Cursor &cursor, const std::vector<Column> &columns,
                         const QString &fileName, const Progress &progress)

@@ -17,6 +17,11 @@ public:
         QString field; // a column of the cursor, lookup columns included
         QString title;
     };
+    // `shown` and after them every other goods column of the catalogue, by
+    // its label, so that each stored value a sheet can hold leaves the
+    // program: photos aside, and reference keys, which a shown name tells.
+    static std::vector<Column> withUnshown(std::vector<Column> shown);
+
     // Called every so many rows with the rows written and the total; false
     // gives up.
     using Progress = std::function<bool(int done, int total)>;

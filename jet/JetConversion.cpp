@@ -42,7 +42,8 @@ const RowWords &wordsFor(const QString &table)
 }
 
 // The goods' reference columns, in the order of the reference tables above.
-constexpr const char *kReferenceColumns[] = {"cat_id", "auto_type", "country_id"};
+constexpr CatalogueSchema::Goods kReferenceColumns[] = {
+    CatalogueSchema::Category, CatalogueSchema::Make, CatalogueSchema::Country};
 
 bool isInteger(int type)
 {
@@ -362,10 +363,8 @@ QSet<qint64> Converter::copyReferences(Source &source, qint64 *count)
 
 void Converter::copyGoods(Source &source, const QSet<qint64> (&references)[3])
 {
-    int referenceField[3];
-    for (int i = 0; i < 3; ++i)
-        referenceField[i] = source.schema.indexOf(QString::fromLatin1(kReferenceColumns[i]));
-    const int photoField = source.schema.indexOf(QStringLiteral("screenshots"));
+    const auto &referenceField = kReferenceColumns;
+    const int photoField = CatalogueSchema::Photo;
     // Keys the goods point to that no reference row has, with the goods.
     std::map<std::pair<int, qint64>, std::vector<qint64>> missing;
     QSet<qint64> keys;
@@ -410,8 +409,7 @@ ConversionSummary Converter::run()
 {
     // Every table and column is checked before anything is written.
     std::vector<Source> sources;
-    for (const TableSchema &schema : {CatalogueSchema::categories(), CatalogueSchema::makes(),
-                                      CatalogueSchema::countries(), CatalogueSchema::goods()})
+    for (const TableSchema &schema : CatalogueSchema::tables())
         sources.push_back(open(schema));
     for (const QString &table : file_.tables()) {
         bool ours = false;

@@ -36,6 +36,8 @@ public:
 
     // Every row in key order; photos only by their length, read when shown.
     QByteArray selectAll() const;
+    // The rows of selectAll in whatever order the store finds them.
+    QByteArray selectUnordered() const { return selectColumns({}); }
     // The first ?1 rows of selectAll.
     QByteArray selectFirstRows() const;
     // The rows of selectAll from the one whose key is ?1 on.

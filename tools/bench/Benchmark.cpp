@@ -8,17 +8,19 @@
 #include "backup/BackupFolder.h"
 #include "ui/backup/BackupService.h"
 
+#include "CatalogueSchema.h"
 #include "UnitDM.h"
 #include "app/Startup.h"
 #include "recordset/Connection.h"
 #include "recordset/Statement.h"
+#include "recordset/TableSql.h"
 #include "reports/Unit_report_all.h"
 #include "reports/renderer/PageView.h"
 #include "reports/renderer/ReportPreview.h"
 #include "ui/goods/Unit_editTovars.h"
 #include "ui/main/Unit_tr.h"
-#include "ui/widgets/DBLookupComboBox.h"
 #include "ui/widgets/DBGrid.h"
+#include "ui/widgets/DBLookupComboBox.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -38,49 +40,41 @@
 
 namespace {
 
-// The plain queries that stand beside our figures: every column but the
-// photo, as the grid needs them.
-constexpr const char *kSelectAllSql =
-    "SELECT auto_id, codeTov, numSklad, cat_id, tovName, models, counts, price, auto_type, "
-    "country_id, length(screenshots) FROM tovars";
-constexpr const char *kWorkedExampleSql =
-    "SELECT auto_id, codeTov, numSklad, cat_id, tovName, models, counts, price, auto_type, "
-    "country_id, length(screenshots) FROM tovars WHERE cat_id = 3 AND auto_type = 12 AND "
-    "country_id = 2 AND tovName LIKE 'Фильтр%' AND price >= 100 AND numSklad = 1 AND "
-    "counts <= 10 AND models LIKE '%2107%'";
-constexpr const char *kNamePrefixSql =
-    "SELECT auto_id, codeTov, numSklad, cat_id, tovName, models, counts, price, auto_type, "
-    "country_id, length(screenshots) FROM tovars WHERE tovName LIKE 'Фильтр%'";
-constexpr const char *kOneLetterSql =
-    "SELECT auto_id, codeTov, numSklad, cat_id, tovName, models, counts, price, auto_type, "
-    "country_id, length(screenshots) FROM tovars WHERE tovName LIKE 'Ф%'";
+// The plain queries that stand beside our figures: every column, the photo
+// by its length, as the grid reads them, with a condition or an order.
+QByteArray plainSql(const char *rest = "", TableSql::Dialect dialect = TableSql::Dialect::File)
+{
+    return TableSql(CatalogueSchema::goods(), dialect).selectUnordered() + rest;
+}
+constexpr const char *kWorkedExampleWhere =
+    " WHERE cat_id = 3 AND auto_type = 12 AND country_id = 2 AND tovName LIKE 'Фильтр%' AND "
+    "price >= 100 AND numSklad = 1 AND counts <= 10 AND models LIKE '%2107%'";
+constexpr const char *kNamePrefixWhere = " WHERE tovName LIKE 'Фильтр%'";
+constexpr const char *kOneLetterWhere = " WHERE tovName LIKE 'Ф%'";
 
 // What a post of one changed quantity costs a plain client: one update by key.
 constexpr const char *kBeginSql = "BEGIN IMMEDIATE";
-constexpr const char *kUpdateCountsSql = "UPDATE tovars SET counts = ?1 WHERE auto_id = ?2";
 constexpr const char *kCommitSql = "COMMIT";
 
-#define SELECT_ORDERED_BY(column)                                                                  \
-    "SELECT auto_id, codeTov, numSklad, cat_id, tovName, models, counts, price, auto_type, "       \
-    "country_id, length(screenshots) FROM tovars ORDER BY " column
+#define ORDERED_BY(column) " ORDER BY " column
 
 // The nine sort commands of the main window's menu, each with its plain query.
 struct SortCommand
 {
     QAction *TfrmMain::*item;
     const char *column;
-    const char *sql;
+    const char *order;
 };
 const SortCommand kSortCommands[] = {
-    {&TfrmMain::mnuSortKod, "auto_id", SELECT_ORDERED_BY("auto_id")},
-    {&TfrmMain::N5, "cat_id", SELECT_ORDERED_BY("cat_id")},
-    {&TfrmMain::N12, "numSklad", SELECT_ORDERED_BY("numSklad")},
-    {&TfrmMain::N6, "tovName", SELECT_ORDERED_BY("tovName")},
-    {&TfrmMain::N15, "models", SELECT_ORDERED_BY("models")},
-    {&TfrmMain::N14, "auto_type", SELECT_ORDERED_BY("auto_type")},
-    {&TfrmMain::N11, "country_id", SELECT_ORDERED_BY("country_id")},
-    {&TfrmMain::N10, "counts", SELECT_ORDERED_BY("counts")},
-    {&TfrmMain::N9, "price", SELECT_ORDERED_BY("price")},
+    {&TfrmMain::mnuSortKod, "auto_id", ORDERED_BY("auto_id")},
+    {&TfrmMain::N5, "cat_id", ORDERED_BY("cat_id")},
+    {&TfrmMain::N12, "numSklad", ORDERED_BY("numSklad")},
+    {&TfrmMain::N6, "tovName", ORDERED_BY("tovName")},
+    {&TfrmMain::N15, "models", ORDERED_BY("models")},
+    {&TfrmMain::N14, "auto_type", ORDERED_BY("auto_type")},
+    {&TfrmMain::N11, "country_id", ORDERED_BY("country_id")},
+    {&TfrmMain::N10, "counts", ORDERED_BY("counts")},
+    {&TfrmMain::N9, "price", ORDERED_BY("price")},
 };
 
 const QString kWorkedExample = QStringLiteral(
@@ -108,8 +102,7 @@ void paintGrid()
 
 Benchmark::Benchmark(QString folder, int goods, QString server)
     : folder_(std::move(folder)), goods_(goods), server_(std::move(server))
-{
-}
+{}
 
 double Benchmark::median(int times, const std::function<void()> &action)
 {
@@ -124,12 +117,12 @@ double Benchmark::median(int times, const std::function<void()> &action)
     return samples[samples.size() / 2];
 }
 
-double Benchmark::plainQuery(Connection &connection, const char *sql)
+double Benchmark::plainQuery(Connection &connection, const QByteArray &sql)
 {
     return median(3, [&] { readPlainly(connection, sql); });
 }
 
-void Benchmark::readPlainly(Connection &connection, const char *sql)
+void Benchmark::readPlainly(Connection &connection, const QByteArray &sql)
 {
     Statement query(connection, sql);
     qint64 checksum = 0;
@@ -175,7 +168,7 @@ void Benchmark::openAndFirstPaint(Connection &plain)
     std::vector<double> plainTimes, ourTimes;
     for (int turn = 0; turn < 5; ++turn) {
         if (target_.isEmpty())
-            plainTimes.push_back(median(1, [&] { readPlainly(plain, kSelectAllSql); }));
+            plainTimes.push_back(median(1, [&] { readPlainly(plain, plainSql()); }));
         Startup::destroyComponents();
         ourTimes.push_back(median(1, [] {
             Startup::createComponents();
@@ -188,14 +181,15 @@ void Benchmark::openAndFirstPaint(Connection &plain)
         return times[times.size() / 2];
     };
     const double ours = middle(ourTimes);
+    const QByteArray serverSql = plainSql("", TableSql::Dialect::Server);
     const double baseline =
-        target_.isEmpty() ? middle(plainTimes) : ServerFigures::psql(target_, kSelectAllSql);
+        target_.isEmpty() ? middle(plainTimes) : ServerFigures::psql(target_, serverSql);
     add(QStringLiteral("open: create DMAuto, show the main window, paint the first page"), ours,
         baseline,
-        target_.isEmpty() ? QString::fromLatin1(kSelectAllSql)
-                          : QStringLiteral("psql -c \"%1\"").arg(QString::fromLatin1(kSelectAllSql)));
+        target_.isEmpty() ? QString::fromUtf8(plainSql())
+                          : QStringLiteral("psql -c '%1'").arg(QString::fromUtf8(serverSql)));
     if (!target_.isEmpty())
-        add(QStringLiteral("open, as above"), ours, ServerFigures::plainSelect(target_, kSelectAllSql),
+        add(QStringLiteral("open, as above"), ours, ServerFigures::plainSelect(target_, serverSql),
             QStringLiteral("the same SELECT through libpq, every value looked at"));
 }
 
@@ -268,11 +262,13 @@ void Benchmark::filters(Connection &plain)
     const double example = apply(kWorkedExample);
     const int exampleRows = goods.RecordCount();
     add(QStringLiteral("filter: the worked example (%1 rows found)").arg(exampleRows), example,
-        plainQuery(plain, kWorkedExampleSql), QStringLiteral("… WHERE <the same 8 conditions>"));
+        plainQuery(plain, plainSql(kWorkedExampleWhere)),
+        QStringLiteral("… WHERE <the same 8 conditions>"));
     const double prefix = apply(kNamePrefix);
     const int prefixRows = goods.RecordCount();
     add(QStringLiteral("filter: tovName LIKE 'Фильтр%' (%1 rows found)").arg(prefixRows), prefix,
-        plainQuery(plain, kNamePrefixSql), QStringLiteral("… WHERE tovName LIKE 'Фильтр%'"));
+        plainQuery(plain, plainSql(kNamePrefixWhere)),
+        QStringLiteral("… WHERE tovName LIKE 'Фильтр%'"));
     goods.setFiltered(false);
 }
 
@@ -295,7 +291,7 @@ void Benchmark::sorts(Connection &plain)
         std::vector<double> times{sort(), sort(), sort()};
         std::sort(times.begin(), times.end());
         const double again = times[1];
-        const double baseline = plainQuery(plain, command.sql);
+        const double baseline = plainQuery(plain, plainSql(command.order));
         const QString query = QStringLiteral("… ORDER BY %1").arg(QLatin1String(command.column));
         add(QStringLiteral("sort command: %1").arg(QLatin1String(command.column)), first, baseline,
             query);
@@ -333,19 +329,20 @@ void Benchmark::searchPanel(Connection &plain)
     const double example = search();
     add(QStringLiteral("«Найти»: the worked example (%1 rows found)")
             .arg(DMAuto->tblAuto.RecordCount()),
-        example, plainQuery(plain, kWorkedExampleSql),
+        example, plainQuery(plain, plainSql(kWorkedExampleWhere)),
         QStringLiteral("… WHERE <the same 8 conditions>"));
 
     for (QCheckBox *box : {frmMain->checkCat, frmMain->checkMarka, frmMain->checkCountry})
         box->setChecked(false);
-    for (QLineEdit *edit : {frmMain->editPrice, frmMain->editNumSklad, frmMain->editCount,
-                            frmMain->editModel})
+    for (QLineEdit *edit :
+         {frmMain->editPrice, frmMain->editNumSklad, frmMain->editCount, frmMain->editModel})
         edit->clear();
     frmMain->editTovName->setText(QStringLiteral("Ф"));
     const double letter = search();
     add(QStringLiteral("«Найти»: name begins with «Ф» (%1 rows found)")
             .arg(DMAuto->tblAuto.RecordCount()),
-        letter, plainQuery(plain, kOneLetterSql), QStringLiteral("… WHERE tovName LIKE 'Ф%'"));
+        letter, plainQuery(plain, plainSql(kOneLetterWhere)),
+        QStringLiteral("… WHERE tovName LIKE 'Ф%'"));
     frmMain->editTovName->clear();
     frmMain->Button1->click();
 }
@@ -395,9 +392,11 @@ void Benchmark::posts(Connection &plain)
         DMAuto->tblAutocounts.setAsInteger(++value);
         goods.Post();
     });
+    const QByteArray updateSql =
+        TableSql(CatalogueSchema::goods()).update({CatalogueSchema::Count});
     const auto plainUpdate = [&](qint64 counts) {
         Statement(plain, kBeginSql).step();
-        Statement update(plain, kUpdateCountsSql);
+        Statement update(plain, updateSql);
         update.bindInteger(1, counts);
         update.bindInteger(2, key);
         update.step();
@@ -406,7 +405,8 @@ void Benchmark::posts(Connection &plain)
     if (!target_.isEmpty()) {
         add(QStringLiteral("post of one changed quantity"), ours,
             ServerFigures::plainPost(target_, key, before),
-            QStringLiteral("libpq: BEGIN; UPDATE tovars SET counts = $1 WHERE auto_id = $2; COMMIT"));
+            QStringLiteral(
+                "libpq: BEGIN; UPDATE tovars SET counts = $1 WHERE auto_id = $2; COMMIT"));
         return;
     }
     const double baseline = median(21, [&] { plainUpdate(++value); });
@@ -440,7 +440,8 @@ void Benchmark::reports()
     const double pdf = elapsedMs(timer);
     preview.close();
     goods.EnableControls();
-    add(QStringLiteral("list report: first page on screen (%1 pages in all)").arg(pages), firstPage);
+    add(QStringLiteral("list report: first page on screen (%1 pages in all)").arg(pages),
+        firstPage);
     add(QStringLiteral("list report: production ended"), produced);
     add(QStringLiteral("list report: export of every page to PDF"), pdf);
 }
@@ -451,7 +452,7 @@ void Benchmark::run()
     Connection plain(QStringLiteral("db.mdb"));
     plain.open();
     // Warm the file cache for both sides alike.
-    plainQuery(plain, kSelectAllSql);
+    plainQuery(plain, plainSql());
     if (!server_.isEmpty()) {
         // The filters and sorts stand beside the plain queries on the file:
         // on either store they run on the snapshot.

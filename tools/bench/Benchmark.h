@@ -33,10 +33,10 @@ private:
     // The median of `times` runs of `action`, in milliseconds.
     static double median(int times, const std::function<void()> &action);
     // Runs a plain query of the goods, every value looked at.
-    static void readPlainly(Connection &connection, const char *sql);
+    static void readPlainly(Connection &connection, const QByteArray &sql);
     // Steps through every row of `sql`, reading every column, as a plain
     // client of the engine would.
-    static double plainQuery(Connection &connection, const char *sql);
+    static double plainQuery(Connection &connection, const QByteArray &sql);
     void add(const QString &what, double ours, double baseline = 0, const QString &query = {});
     void print() const;
 

@@ -19,7 +19,6 @@
 
 namespace {
 
-
 double elapsedMs(const QElapsedTimer &timer)
 {
     return double(timer.nsecsElapsed()) / 1e6;

@@ -1,8 +1,10 @@
 #include "ServerFigures.h"
 
+#include "CatalogueSchema.h"
 #include "ServerCatalogue.h"
 #include "recordset/Connection.h"
 #include "recordset/Error.h"
+#include "recordset/TableSql.h"
 #include "recordset/server/ServerConnection.h"
 #include "recordset/server/ServerResult.h"
 
@@ -14,8 +16,17 @@
 
 namespace {
 
-constexpr const char *kCountSql = "SELECT count(*) FROM tovars";
-constexpr const char *kUpdateCountsSql = "UPDATE tovars SET counts = $1 WHERE auto_id = $2";
+QByteArray countSql()
+{
+    return "SELECT count(*) FROM " +
+           TableSql::name(CatalogueSchema::goods().table(), TableSql::Dialect::Server);
+}
+
+QByteArray updateCountsSql()
+{
+    return TableSql(CatalogueSchema::goods(), TableSql::Dialect::Server)
+        .update({CatalogueSchema::Count});
+}
 
 double medianOf(int times, const std::function<void()> &action)
 {
@@ -38,7 +49,7 @@ QString ServerFigures::prepare(const QString &server, const QString &file, int g
     const QString target = server + QStringLiteral(" options='-c search_path=%1'").arg(schema);
     ServerConnection connection(target);
     try {
-        const ServerResult count = connection.execute(kCountSql);
+        const ServerResult count = connection.execute(countSql());
         if (count.integer(0, 0) == goods)
             return target;
     } catch (const Error &) {
@@ -59,17 +70,17 @@ QString ServerFigures::prepare(const QString &server, const QString &file, int g
     return target;
 }
 
-double ServerFigures::psql(const QString &target, const char *sql)
+double ServerFigures::psql(const QString &target, const QByteArray &sql)
 {
     return medianOf(3, [&] {
         QProcess::execute(QStringLiteral("psql"),
                           {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-d"), target,
                            QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-c"),
-                           QString::fromLatin1(sql)});
+                           QString::fromUtf8(sql)});
     });
 }
 
-double ServerFigures::plainSelect(const QString &target, const char *sql)
+double ServerFigures::plainSelect(const QString &target, const QByteArray &sql)
 {
     ServerConnection connection(target);
     connection.open();
@@ -77,7 +88,7 @@ double ServerFigures::plainSelect(const QString &target, const char *sql)
         const ServerResult result = connection.execute(sql);
         qint64 checksum = 0;
         for (int r = 0; r < result.rows(); ++r)
-            for (int column = 0; column < 11; ++column)
+            for (int column = 0; column < result.columns(); ++column)
                 checksum += qint64(result.value(r, column).size());
         if (checksum == -1)
             std::puts("");
@@ -88,10 +99,11 @@ double ServerFigures::plainPost(const QString &target, qint64 key, qint64 restor
 {
     ServerConnection connection(target);
     qint64 value = 0;
+    const QByteArray sql = updateCountsSql();
     const auto update = [&](qint64 counts) {
         connection.begin();
-        connection.execute(kUpdateCountsSql, {{QByteArray::number(counts), false},
-                                              {QByteArray::number(key), false}});
+        connection.execute(sql,
+                           {{QByteArray::number(counts), false}, {QByteArray::number(key), false}});
         connection.commit();
     };
     const double ms = medianOf(21, [&] { update(++value); });

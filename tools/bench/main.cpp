@@ -27,7 +27,8 @@ int main(int argc, char **argv)
 {
     // The steps of the Jet figures, each in a process of its own and without
     // the windows' libraries at work.
-    if (argc == 4 && (qstrcmp(argv[1], "--jet-make") == 0 || qstrcmp(argv[1], "--jet-convert") == 0)) {
+    if (argc == 4 &&
+        (qstrcmp(argv[1], "--jet-make") == 0 || qstrcmp(argv[1], "--jet-convert") == 0)) {
         QCoreApplication core(argc, argv);
         return qstrcmp(argv[1], "--jet-make") == 0
                    ? JetFigures::make(QString::fromLocal8Bit(argv[3]), atoi(argv[2]))

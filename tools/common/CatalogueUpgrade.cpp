@@ -5,6 +5,7 @@
 #include "recordset/Currency.h"
 #include "recordset/Error.h"
 #include "recordset/Statement.h"
+#include "recordset/TableSql.h"
 #include "recordset/Transaction.h"
 
 #include <QFileInfo>
@@ -15,13 +16,25 @@ namespace {
 
 constexpr const char *kApplicationIdSql = "PRAGMA application_id";
 constexpr const char *kUserVersionSql = "PRAGMA user_version";
-// The earlier tool wrote nothing but integers into the column.
+// The earlier tool wrote nothing but integers into the column. %1 is the
+// goods table, %2 its price column, %3 its key.
 constexpr const char *kForeignPricesSql =
-    "SELECT count(*) FROM tovars WHERE price IS NOT NULL AND typeof(price) <> 'integer'";
-constexpr const char *kPricesSql = "SELECT auto_id, price FROM tovars WHERE price IS NOT NULL";
-constexpr const char *kSetPriceSql = "UPDATE tovars SET price = ?1 WHERE auto_id = ?2";
+    "SELECT count(*) FROM %1 WHERE %2 IS NOT NULL AND typeof(%2) <> 'integer'";
+constexpr const char *kPricesSql = "SELECT %3, %2 FROM %1 WHERE %2 IS NOT NULL";
 
-qint64 scalar(const Connection &connection, const char *sql)
+QByteArray goodsSql(const char *sql)
+{
+    const TableSchema goods = CatalogueSchema::goods();
+    const auto name = [](const QString &declared) {
+        return QString::fromUtf8(TableSql::name(declared, TableSql::Dialect::File));
+    };
+    return QString::fromLatin1(sql)
+        .arg(name(goods.table()), name(goods.field(CatalogueSchema::Price).name),
+             name(goods.field(CatalogueSchema::GoodsKey).name))
+        .toUtf8();
+}
+
+qint64 scalar(const Connection &connection, const QByteArray &sql)
 {
     Statement query(connection, sql);
     return query.step() ? query.integer(0) : 0;
@@ -37,8 +50,7 @@ int CatalogueUpgrade::run(const QString &path)
     connection.open();
     if (connection.isReadOnly())
         throw Error(QStringLiteral("файл «%1» доступен только для чтения").arg(path));
-    for (const TableSchema &table : {CatalogueSchema::goods(), CatalogueSchema::categories(),
-                                     CatalogueSchema::makes(), CatalogueSchema::countries()})
+    for (const TableSchema &table : CatalogueSchema::tables())
         table.verified(connection);
 
     Transaction transaction(connection);
@@ -51,7 +63,7 @@ int CatalogueUpgrade::run(const QString &path)
         throw Error(QStringLiteral("файл «%1» помечен другой программой; он оставлен без "
                                    "изменений")
                         .arg(path));
-    if (scalar(connection, kForeignPricesSql) > 0)
+    if (scalar(connection, goodsSql(kForeignPricesSql)) > 0)
         throw Error(QStringLiteral("в каталоге «%1» есть цены, записанные не прежней версией (не "
                                    "целые числа): он, видимо, уже хранит суммы в рублях; он "
                                    "оставлен без изменений")
@@ -59,11 +71,12 @@ int CatalogueUpgrade::run(const QString &path)
 
     std::vector<std::pair<qint64, qint64>> prices; // key, ten-thousandths
     {
-        Statement query(connection, kPricesSql);
+        Statement query(connection, goodsSql(kPricesSql));
         while (query.step())
             prices.emplace_back(query.integer(0), query.integer(1));
     }
-    Statement update(connection, kSetPriceSql);
+    Statement update(connection,
+                     TableSql(CatalogueSchema::goods()).update({CatalogueSchema::Price}));
     for (const auto &[key, price] : prices) {
         if (!Currency::fitsStore(price))
             throw Error(QStringLiteral("цену товара с кодом %1 (%2) нельзя записать точно; "

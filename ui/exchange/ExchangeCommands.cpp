@@ -8,9 +8,9 @@
 #include "exchange/CsvReader.h"
 #include "exchange/SheetWriter.h"
 #include "exchange/XlsxReader.h"
+#include "gui/MessageBoxes.h"
 #include "recordset/Error.h"
 #include "ui/backup/BackupService.h"
-#include "gui/MessageBoxes.h"
 #include "ui/widgets/DBGrid.h"
 
 #include <QApplication>
@@ -67,8 +67,7 @@ std::vector<GoodsExport::Column> ExchangeCommands::columnsOf(const DBGrid &grid)
         const GridColumn &column = model->column(logical);
         columns.push_back({column.fieldName, column.title});
     }
-    columns.push_back({QStringLiteral("codeTov"), QStringLiteral("Артикул")});
-    return columns;
+    return GoodsExport::withUnshown(std::move(columns));
 }
 
 void ExchangeCommands::exportFound(QWidget *owner, const DBGrid &grid)

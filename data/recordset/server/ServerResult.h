@@ -23,6 +23,7 @@ public:
 
     PGresult *get() const { return result_; }
     int rows() const { return PQntuples(result_); }
+    int columns() const { return PQnfields(result_); }
     bool isNull(int row, int column) const { return PQgetisnull(result_, row, column) != 0; }
     std::string_view value(int row, int column) const
     {
