@@ -31,19 +31,8 @@ QString shown(const QString &path)
 // name means nothing to the user.
 QString reason(const StoreError &error)
 {
-    switch (error.kind()) {
-    case StoreError::Kind::Full:
-        return QStringLiteral("на диске не хватает места");
-    case StoreError::Kind::Io:
-        return QStringLiteral("ошибка записи на диск");
-    case StoreError::Kind::ReadOnly:
-    case StoreError::Kind::Unreachable:
-    case StoreError::Kind::Denied:
-        return QStringLiteral("в папку нельзя записывать");
-    default:
-        break;
-    }
-    return error.message();
+    const QString disk = error.diskCause(QString());
+    return disk.isEmpty() ? error.message() : disk;
 }
 
 void removeWithJournal(const QString &path)

@@ -15,14 +15,12 @@
 
 namespace {
 
-constexpr int PasswordOffset = 0x42;
-constexpr int Jet3PasswordSize = 20;
-constexpr int Jet4PasswordSize = 40;
-constexpr int CreationDateOffset = 0x72;
+// Where the header keeps the password and the date the file was made.
+enum HeaderPlace { PasswordOffset = 0x42, CreationDateOffset = 0x72 };
+enum PasswordSize { Jet3PasswordSize = 20, Jet4PasswordSize = 40 };
 // Object types of the file's own list of objects: a table kept in another
 // database file, or reached over ODBC.
-constexpr int LinkedTableType = 6;
-constexpr int OdbcTableType = 4;
+enum ObjectType { LinkedTableType = 6, OdbcTableType = 4 };
 
 // The code page Windows used for a locale's text, for an Access 97 file that
 // does not declare its own: Cyrillic locales wrote Windows-1251.

@@ -18,25 +18,13 @@ QString shown(const QString &path)
 // Why the engine refused, as a shop user would say it.
 QString reason(const StoreError &error, const QString &target)
 {
-    switch (error.kind()) {
-    case StoreError::Kind::Full:
-        return QStringLiteral("на диске не хватает места");
-    case StoreError::Kind::ReadOnly:
-    case StoreError::Kind::Unreachable:
-    case StoreError::Kind::Denied:
-        return QStringLiteral("в папку «%1» нельзя записывать")
-            .arg(shown(QFileInfo(target).absolutePath()));
-    case StoreError::Kind::Busy:
+    const QString disk = error.diskCause(shown(QFileInfo(target).absolutePath()));
+    if (!disk.isEmpty())
+        return disk;
+    if (error.kind() == StoreError::Kind::Busy)
         return QStringLiteral("каталог занят другой программой; повторите немного позже");
-    case StoreError::Kind::Damaged:
+    if (error.kind() == StoreError::Kind::Damaged)
         return QStringLiteral("файл повреждён или не является базой данных");
-    case StoreError::Kind::Io:
-        return QStringLiteral("ошибка чтения или записи диска");
-    case StoreError::Kind::Constraint:
-    case StoreError::Kind::Lost:
-    case StoreError::Kind::Refused:
-        break;
-    }
     return error.engineText();
 }
 

@@ -13,4 +13,8 @@ class BitmapWriter
 public:
     // Empty for a null bitmap; throws Error for one whose fields disagree.
     static QByteArray write(const Bitmap &bitmap);
+    // A bitmap of 8 or 4 bits (compression Rle8 or Rle4) run-length coded
+    // from its rows, as older paint programs saved them: a run of equal
+    // pixels as a count and a value, other stretches in absolute mode.
+    static QByteArray writeRunLength(const Bitmap &bitmap);
 };

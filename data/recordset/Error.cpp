@@ -9,6 +9,18 @@ StoreError::StoreError(Kind kind, QString message, QString engineCode, QString e
       engineText_(std::move(engineText))
 {}
 
+QString StoreError::diskCause(const QString &folder) const
+{
+    if (kind_ == Kind::Full)
+        return QStringLiteral("на диске не хватает места");
+    if (kind_ == Kind::Io)
+        return QStringLiteral("ошибка чтения или записи диска");
+    if (kind_ != Kind::ReadOnly && kind_ != Kind::Unreachable && kind_ != Kind::Denied)
+        return {};
+    return folder.isEmpty() ? QStringLiteral("в папку нельзя записывать")
+                            : QStringLiteral("в папку «%1» нельзя записывать").arg(folder);
+}
+
 ConflictError::ConflictError(std::vector<ColumnConflict> conflicts)
     : Error(describe(conflicts, QString())), conflicts_(std::move(conflicts))
 {}

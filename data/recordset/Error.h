@@ -46,6 +46,10 @@ public:
     const QString &engineCode() const { return engineCode_; }
     // The engine's own words, untranslated.
     const QString &engineText() const { return engineText_; }
+    // What the disk did, as a clause of a sentence ("на диске не хватает
+    // места"), naming `folder` where it takes no writes; empty for the
+    // kinds that are not the disk's.
+    QString diskCause(const QString &folder) const;
 
 private:
     Kind kind_;

@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "Error.h"
 #include "Statement.h"
+#include "TableSql.h"
 
 #include <QRegularExpression>
 
@@ -16,23 +17,6 @@ struct StoreColumn
     QString type; // upper case, blanks removed
     bool primaryKey = false;
 };
-
-QString expectedTypeText(FieldType type)
-{
-    switch (type) {
-    case FieldType::AutoInc:
-        return QStringLiteral("счётчиком (INTEGER PRIMARY KEY)");
-    case FieldType::Integer:
-        return QStringLiteral("целым числом (INTEGER)");
-    case FieldType::Text:
-        return QStringLiteral("текстовым (NVARCHAR)");
-    case FieldType::Currency:
-        return QStringLiteral("денежным с 4 знаками после запятой (DECIMAL(19,4))");
-    case FieldType::Blob:
-        return QStringLiteral("двоичным (BLOB)");
-    }
-    return {};
-}
 
 bool isCurrencyType(const QString &type)
 {
@@ -130,7 +114,7 @@ TableSchema TableSchema::verified(const Connection &connection) const
                                        "%4")
                             .arg(def.name, table_,
                                  found->type.isEmpty() ? QStringLiteral("без типа") : found->type,
-                                 expectedTypeText(def.type)));
+                                 TableSql::expectedType(def.type, TableSql::Dialect::File)));
         if (def.type == FieldType::Text)
             def.size = declaredWidth(found->type);
     }

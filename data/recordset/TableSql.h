@@ -33,6 +33,8 @@ public:
     QByteArray create() const;
     // A column's type as the dialect declares it.
     static QByteArray columnType(const FieldDef &def, Dialect dialect);
+    // What a column of `type` must be, for a message: "целым числом (INTEGER)".
+    static QString expectedType(FieldType type, Dialect dialect);
 
     // Every row in key order; photos only by their length, read when shown.
     QByteArray selectAll() const;

@@ -1,5 +1,6 @@
 #include "CurrentFolder.h"
 #include "ErrorOf.h"
+#include "EngineTest.h"
 #include "TestCatalogue.h"
 #include "UnitDM.h"
 #include "recordset/Error.h"
@@ -63,15 +64,11 @@ qint64 addReference(TestCatalogue &catalogue, int kind, const QString &name)
 
 } // namespace
 
-class TestUnitDM : public QObject
+class TestUnitDM : public EngineTest
 {
     Q_OBJECT
 
 private slots:
-    // Every test runs on the file and on the server.
-    void initTestCase_data() { TestCatalogue::addEngines(); }
-    void init() { SKIP_UNLESS_ENGINE_AVAILABLE(); }
-
     void opensAndSortsReferences();
     void insertDefaultsFromCurrentReferences();
     void insertDefaultsFromEmptyReferences_data();

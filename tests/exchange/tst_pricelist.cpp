@@ -1,5 +1,6 @@
 #include "CatalogueSchema.h"
 #include "ErrorOf.h"
+#include "EngineTest.h"
 #include "TestCatalogue.h"
 
 #include "exchange/CsvReader.h"
@@ -106,14 +107,10 @@ PriceListImport::Plan planFor(Catalogue &c, const SheetTable &sheet, bool addNew
 
 // The found list out to a table and a price list in: round trips, refused
 // lines, new goods with their references, and writes that fail or are given up.
-class TestPriceList : public QObject
+class TestPriceList : public EngineTest
 {
     Q_OBJECT
 private slots:
-    // Every test runs on the file and on the server.
-    void initTestCase_data() { TestCatalogue::addEngines(); }
-    void init() { SKIP_UNLESS_ENGINE_AVAILABLE(); }
-
     void roundTripChangesNothing_data();
     void roundTripChangesNothing();
     void editedPricesChangeExactlyThose();

@@ -1,6 +1,7 @@
 #include "CatalogueSchema.h"
 #include "ErrorOf.h"
 #include "Peer.h"
+#include "EngineTest.h"
 #include "TestCatalogue.h"
 #include "UnitDM.h"
 #include "recordset/Connection.h"
@@ -10,14 +11,11 @@
 #include <QTest>
 
 // Two programs on one db.mdb, each a process with its own record-set layer.
-class TestTwoPrograms : public QObject
+class TestTwoPrograms : public EngineTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase_data() { TestCatalogue::addEngines(); }
-    void init() { SKIP_UNLESS_ENGINE_AVAILABLE(); }
-
     void writersOfDifferentRowsBothStoreEveryPost();
     void startUpUnderAnotherProgramsLock_data();
     void startUpUnderAnotherProgramsLock();

@@ -5,7 +5,7 @@
 
 // Encodes a picture as the bytes of a BMP file, in the layouts that older
 // writers produced and that the photo column keeps byte for byte. Qt's own
-// writer knows only the plain layouts, so the pixels are encoded here.
+// writer knows only the plain layouts, so the photo codec's writer does it.
 class BmpWriter
 {
 public:
@@ -20,11 +20,6 @@ public:
     // Rgb24 takes any image. The palette kinds need Format_Indexed8 with at
     // most 256 colours (16 for Rle4); anything else throws std::invalid_argument.
     static QByteArray encode(const QImage &image, Kind kind);
-
-    // The run-length coded pixel rows alone, bottom row first, as they follow
-    // the palette in a compressed file. `indices` is Format_Indexed8.
-    static QByteArray encodeRle8(const QImage &indices);
-    static QByteArray encodeRle4(const QImage &indices);
 
     static constexpr int FileHeaderSize = 14;
     static constexpr int InfoHeaderSize = 40;

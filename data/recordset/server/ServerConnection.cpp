@@ -19,17 +19,32 @@ constexpr const char *kBeginSql = "BEGIN";
 constexpr const char *kCommitSql = "COMMIT";
 constexpr const char *kRollbackSql = "ROLLBACK";
 
-// Failures that the server names by these classes of SQLSTATE.
+using Kind = StoreError::Kind;
+
+// Failures that the server names by these SQLSTATEs.
 constexpr const char *kUniqueViolation = "23505";
 constexpr const char *kNotNullViolation = "23502";
-constexpr const char *kLockNotAvailable = "55P03";
-constexpr const char *kSerializationFailure = "40001";
-constexpr const char *kDeadlock = "40P01";
-constexpr const char *kReadOnlyTransaction = "25006";
-constexpr const char *kInsufficientPrivilege = "42501";
-constexpr const char *kDiskFull = "53100";
 
-using Kind = StoreError::Kind;
+// Refusals of the whole database, as the user is told them (%1: its name).
+struct Refusal
+{
+    const char *state;
+    Kind kind;
+    const char *message;
+};
+constexpr const char *kBusyText =
+    "База данных «%1» занята другой программой; повторите действие немного позже";
+constexpr Refusal kRefusals[] = {
+    {"55P03", Kind::Busy, kBusyText}, // lock not available
+    {"40001", Kind::Busy, kBusyText}, // serialization failure
+    {"40P01", Kind::Busy, kBusyText}, // deadlock
+    {"25006", Kind::ReadOnly,
+     "База данных «%1» доступна только для чтения: изменения не сохранены"},
+    {"42501", Kind::Denied,
+     "Нет доступа к базе данных «%1»: сервер не разрешает это действие вашему пользователю"},
+    {"53100", Kind::Full,
+     "На диске сервера не хватает места: изменения в базе данных «%1» не сохранены"},
+};
 
 // Settings that come before the user's connection string, which may
 // override them: a dead network is noticed within seconds rather than after
@@ -343,23 +358,9 @@ void ServerConnection::raise(const ServerResult &result, const TableSchema *sche
         fail(Kind::Constraint,
              QStringLiteral("Поле «%2» таблицы «%1» должно быть заполнено")
                  .arg(shownTable, declaredName(schema, field(r, PG_DIAG_COLUMN_NAME))));
-    if (state == QLatin1String(kLockNotAvailable) || state == QLatin1String(kDeadlock) ||
-        state == QLatin1String(kSerializationFailure))
-        fail(Kind::Busy, QStringLiteral("База данных «%1» занята другой программой; "
-                                        "повторите действие немного позже")
-                             .arg(name_));
-    if (state == QLatin1String(kReadOnlyTransaction))
-        fail(Kind::ReadOnly, QStringLiteral("База данных «%1» доступна только для чтения: "
-                                            "изменения не сохранены")
-                                 .arg(name_));
-    if (state == QLatin1String(kInsufficientPrivilege))
-        fail(Kind::Denied, QStringLiteral("Нет доступа к базе данных «%1»: сервер не "
-                                          "разрешает это действие вашему пользователю")
-                               .arg(name_));
-    if (state == QLatin1String(kDiskFull))
-        fail(Kind::Full, QStringLiteral("На диске сервера не хватает места: изменения в "
-                                        "базе данных «%1» не сохранены")
-                             .arg(name_));
+    for (const Refusal &refusal : kRefusals)
+        if (state == QLatin1String(refusal.state))
+            fail(refusal.kind, QString::fromUtf8(refusal.message).arg(name_));
     const QString detail =
         primary.isEmpty() && conn_ ? QString::fromUtf8(PQerrorMessage(conn_)).trimmed() : primary;
     // Other rules of the tables (class 23) the server's own words explain.

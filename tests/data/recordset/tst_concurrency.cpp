@@ -1,5 +1,6 @@
 #include "CatalogueSchema.h"
 #include "ErrorOf.h"
+#include "EngineTest.h"
 #include "TestCatalogue.h"
 #include "recordset/Connection.h"
 #include "recordset/Currency.h"
@@ -42,15 +43,11 @@ qint64 addNamed(TestCatalogue &catalogue, const QString &name)
 
 } // namespace
 
-class TestConcurrency : public QObject
+class TestConcurrency : public EngineTest
 {
     Q_OBJECT
 
 private slots:
-    // Every test runs on the file and on the server.
-    void initTestCase_data() { TestCatalogue::addEngines(); }
-    void init() { SKIP_UNLESS_ENGINE_AVAILABLE(); }
-
     void writeSeenByFreshSnapshot();
     void editOfRowDeletedElsewhere();
     void postWhileAnotherHoldsTheRow_data();

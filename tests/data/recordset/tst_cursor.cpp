@@ -1,5 +1,6 @@
 #include "CatalogueSchema.h"
 #include "ErrorOf.h"
+#include "EngineTest.h"
 #include "TestCatalogue.h"
 #include "recordset/Connection.h"
 #include "recordset/Currency.h"
@@ -101,15 +102,11 @@ private:
 
 } // namespace
 
-class TestCursor : public QObject
+class TestCursor : public EngineTest
 {
     Q_OBJECT
 
 private slots:
-    // Every test runs on the file and on the server.
-    void initTestCase_data() { TestCatalogue::addEngines(); }
-    void init() { SKIP_UNLESS_ENGINE_AVAILABLE(); }
-
     void stateTransitions();
     void operationsOnClosedCursorRaise_data();
     void operationsOnClosedCursorRaise();
