@@ -69,9 +69,9 @@ std::vector<TableSchema> CatalogueSchema::tables()
     return {categories(), makes(), countries(), goods()};
 }
 
-std::optional<TableSchema> CatalogueSchema::referencedBy(Goods column)
+std::optional<TableSchema> CatalogueSchema::referencedBy(int goodsColumn)
 {
-    switch (column) {
+    switch (goodsColumn) {
     case Category:
         return categories();
     case Make:

@@ -41,7 +41,7 @@ public:
     // The columns of each reference table: its key, then its unique name.
     enum Reference { ReferenceKey, ReferenceName };
     // The reference table that a goods column points into, or none.
-    static std::optional<TableSchema> referencedBy(Goods column);
+    static std::optional<TableSchema> referencedBy(int goodsColumn);
 
     // What a catalogue file made by us carries in its header, so that a
     // later change of the format can tell its files apart. Files without

@@ -58,8 +58,7 @@ std::vector<GoodsExport::Column> GoodsExport::withUnshown(std::vector<Column> sh
         const bool isShown = std::any_of(shown.begin(), shown.end(), [&](const Column &column) {
             return column.field.compare(def.name, Qt::CaseInsensitive) == 0;
         });
-        if (!isShown && def.type != FieldType::Blob &&
-            !CatalogueSchema::referencedBy(CatalogueSchema::Goods(c)))
+        if (!isShown && def.type != FieldType::Blob && !CatalogueSchema::referencedBy(c))
             shown.push_back({def.name, def.label});
     }
     return shown;

@@ -19,6 +19,7 @@ namespace {
 
 using T = PriceListMapping::Target;
 using G = CatalogueSchema::Goods;
+using Target = int; // a target of the mapping, named by T where matching names it
 
 QString key(const QString &text)
 {
@@ -44,12 +45,12 @@ Names references(Store &store, const TableSchema &table)
     return names;
 }
 
-bool isReference(T target)
+bool isReference(Target target)
 {
     return CatalogueSchema::referencedBy(PriceListMapping::goodsColumn(target)).has_value();
 }
 
-FieldType typeOf(T target)
+FieldType typeOf(Target target)
 {
     return CatalogueSchema::goods().field(PriceListMapping::goodsColumn(target)).type;
 }
@@ -67,7 +68,7 @@ struct Catalogue
     };
     std::vector<Goods> goods;
     std::unordered_map<QString, std::vector<size_t>> byCode, byName;
-    std::map<G, Names> references;
+    std::map<int, Names> references; // by goods column
 
     explicit Catalogue(Store &store)
     {
@@ -88,11 +89,9 @@ struct Catalogue
                 byCode[key(code)].push_back(goods.size() - 1);
             byName[nameKey(rows.text(r, Name), rows.text(r, Model))].push_back(goods.size() - 1);
         }
-        for (int t = 0; t < PriceListMapping::TargetCount; ++t)
-            if (const auto table =
-                    CatalogueSchema::referencedBy(PriceListMapping::goodsColumn(T(t))))
-                references.emplace(PriceListMapping::goodsColumn(T(t)),
-                                   ::references(store, *table));
+        for (int t = 0; t < PriceListMapping::targetCount(); ++t)
+            if (const auto table = CatalogueSchema::referencedBy(PriceListMapping::goodsColumn(t)))
+                references.emplace(PriceListMapping::goodsColumn(t), ::references(store, *table));
     }
 };
 
@@ -101,11 +100,11 @@ struct Catalogue
 struct Line
 {
     int number = 0;
-    QString values[PriceListMapping::TargetCount];
-    std::map<T, qint64> numbers;
+    std::vector<QString> values = std::vector<QString>(size_t(PriceListMapping::targetCount()));
+    std::map<Target, qint64> numbers;
 
-    const QString &operator[](T target) const { return values[target]; }
-    std::optional<qint64> numberOf(T target) const
+    const QString &operator[](Target target) const { return values[size_t(target)]; }
+    std::optional<qint64> numberOf(Target target) const
     {
         const auto found = numbers.find(target);
         return found == numbers.end() ? std::nullopt : std::optional<qint64>(found->second);
@@ -158,11 +157,11 @@ private:
     bool readFields(const QStringList &row, Line &line) const
     {
         bool empty = true;
-        for (int t = 0; t < PriceListMapping::TargetCount; ++t) {
+        for (int t = 0; t < PriceListMapping::targetCount(); ++t) {
             const int column = mapping_.column(T(t));
             if (column >= 0 && column < row.size())
-                line.values[t] = row[column].trimmed();
-            empty = empty && line.values[t].isEmpty();
+                line.values[size_t(t)] = row[column].trimmed();
+            empty = empty && line.values[size_t(t)].isEmpty();
         }
         return !empty;
     }
@@ -170,8 +169,8 @@ private:
     // A line with a number that is none changes nothing.
     bool readNumbers(Line &line)
     {
-        for (int t = 0; t < PriceListMapping::TargetCount; ++t) {
-            const T target = T(t);
+        for (int t = 0; t < PriceListMapping::targetCount(); ++t) {
+            const Target target = t;
             const QString &text = line[target];
             if (text.isEmpty() || isReference(target))
                 continue;
@@ -263,9 +262,9 @@ private:
         // Texts as wide as their columns allow, reference names as wide as
         // the reference tables allow.
         const TableSchema goods = CatalogueSchema::goods();
-        for (int t = 0; t < PriceListMapping::TargetCount; ++t) {
-            const T target = T(t);
-            const G column = PriceListMapping::goodsColumn(target);
+        for (int t = 0; t < PriceListMapping::targetCount(); ++t) {
+            const Target target = t;
+            const int column = PriceListMapping::goodsColumn(target);
             const auto table = CatalogueSchema::referencedBy(column);
             if (!table && typeOf(target) != FieldType::Text)
                 continue;
@@ -279,9 +278,9 @@ private:
             }
         }
         PriceListImport::Addition addition;
-        for (int t = 0; t < PriceListMapping::TargetCount; ++t) {
-            const T target = T(t);
-            const G column = PriceListMapping::goodsColumn(target);
+        for (int t = 0; t < PriceListMapping::targetCount(); ++t) {
+            const Target target = t;
+            const int column = PriceListMapping::goodsColumn(target);
             const QString &text = line[target];
             if (isReference(target)) {
                 const QString name = text.simplified();
@@ -304,7 +303,7 @@ private:
     std::map<size_t, int> changedBy_; // goods row → the line that changes it
     // References that new goods name and the catalogue lacks: by key, the
     // first spelling.
-    std::map<G, std::map<QString, QString>> newReferences_;
+    std::map<int, std::map<QString, QString>> newReferences_;
 };
 
 } // namespace
@@ -354,7 +353,7 @@ void PriceListImport::apply(Store &store, const Plan &plan)
     const std::pair<G, const QStringList *> added[] = {{G::Category, &plan.newCategories},
                                                        {G::Make, &plan.newMakes},
                                                        {G::Country, &plan.newCountries}};
-    std::map<G, Names> known;
+    std::map<int, Names> known;
     for (const auto &[column, names] : added) {
         const TableSchema table = *CatalogueSchema::referencedBy(column);
         Names &keys = known[column] = references(store, table);

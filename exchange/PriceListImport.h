@@ -35,8 +35,8 @@ public:
     // column the name of the reference (keyed when written).
     struct Addition
     {
-        std::map<CatalogueSchema::Goods, StoreValue> values;
-        std::map<CatalogueSchema::Goods, QString> references;
+        std::map<int, StoreValue> values; // by goods column
+        std::map<int, QString> references;
     };
     struct Plan
     {

@@ -1,12 +1,14 @@
 #include "PriceListMapping.h"
 
+#include "CatalogueSchema.h"
+
 #include <vector>
 
 namespace {
 
 struct TargetDescription
 {
-    CatalogueSchema::Goods column;
+    const char *column; // of the goods
     const char *noun;
     // Titles that name it, the likeliest first.
     QStringList titles;
@@ -15,37 +17,35 @@ struct TargetDescription
 // In the order of PriceListMapping::Target.
 const std::vector<TargetDescription> &targets()
 {
-    using G = CatalogueSchema::Goods;
     static const std::vector<TargetDescription> list = {
-        {G::Code,
+        {"codeTov",
          "артикул",
          {"артикул", "артикул производителя", "каталожный номер", "номер детали", "part number",
           "partnumber", "sku", "article", "oem", "код", "код товара"}},
-        {G::Name,
+        {"tovName",
          "наименование",
          {"наименование", "наименование товара", "название", "товар", "номенклатура", "описание",
           "name", "description"}},
-        {G::Model,
+        {"models",
          "модель",
          {"модель", "модели", "применяемость", "применение", "автомобиль", "model"}},
-        {G::Count,
+        {"counts",
          "количество",
          {"количество", "колво", "кол", "остаток", "остатки", "наличие", "в наличии", "шт", "qty",
           "quantity", "stock"}},
-        {G::Price,
+        {"price",
          "цена",
          {"цена", "цена руб", "стоимость", "цена розничная", "розничная цена", "розница", "price"}},
-        {G::Category,
+        {"cat_id",
          "категория",
          {"категория", "группа", "группа товаров", "раздел", "category", "group"}},
-        {G::Make, "марка", {"марка", "марка авто", "марка автомобиля", "make"}},
-        {G::Country,
+        {"auto_type", "марка", {"марка", "марка авто", "марка автомобиля", "make"}},
+        {"country_id",
          "производитель",
          {"производитель", "страна", "страна производства", "страна происхождения", "country",
           "manufacturer"}},
-        {G::Warehouse, "номер склада", {"склад", "склада", "номер склада", "warehouse"}},
+        {"numSklad", "номер склада", {"склад", "склада", "номер склада", "warehouse"}},
     };
-    Q_ASSERT(list.size() == size_t(PriceListMapping::TargetCount));
     return list;
 }
 
@@ -64,26 +64,31 @@ int rank(const QString &title, const QStringList &names)
 
 } // namespace
 
-CatalogueSchema::Goods PriceListMapping::goodsColumn(Target target)
+int PriceListMapping::targetCount()
 {
-    return targets()[size_t(target)].column;
+    return int(targets().size());
 }
 
-QString PriceListMapping::label(Target target)
+int PriceListMapping::goodsColumn(int target)
+{
+    // Found once: the names are the description's own.
+    static const std::vector<int> columns = [] {
+        std::vector<int> found;
+        for (const TargetDescription &t : targets())
+            found.push_back(CatalogueSchema::goods().indexOf(QString::fromLatin1(t.column)));
+        return found;
+    }();
+    return columns[size_t(target)];
+}
+
+QString PriceListMapping::label(int target)
 {
     return CatalogueSchema::goods().field(goodsColumn(target)).label;
 }
 
-QString PriceListMapping::noun(Target target)
+QString PriceListMapping::noun(int target)
 {
     return QString::fromUtf8(targets()[size_t(target)].noun);
-}
-
-std::array<int, PriceListMapping::TargetCount> PriceListMapping::unmapped()
-{
-    std::array<int, TargetCount> columns;
-    columns.fill(-1);
-    return columns;
 }
 
 QString PriceListMapping::normalized(const QString &title)
@@ -113,7 +118,7 @@ PriceListMapping PriceListMapping::guess(const QStringList &titles)
         int rank, target, column;
     };
     std::vector<Pair> pairs;
-    for (int target = 0; target < TargetCount; ++target)
+    for (int target = 0; target < targetCount(); ++target)
         for (int column = 0; column < int(titles.size()); ++column) {
             const int r = rank(normalized(titles[column]), targets()[size_t(target)].titles);
             if (r >= 0)
@@ -122,9 +127,9 @@ PriceListMapping PriceListMapping::guess(const QStringList &titles)
     std::stable_sort(pairs.begin(), pairs.end(),
                      [](const Pair &a, const Pair &b) { return a.rank < b.rank; });
     for (const Pair &pair : pairs) {
-        if (used[size_t(pair.column)] || mapping.isMapped(Target(pair.target)))
+        if (used[size_t(pair.column)] || mapping.isMapped(pair.target))
             continue;
-        mapping.setColumn(Target(pair.target), pair.column);
+        mapping.setColumn(pair.target, pair.column);
         used[size_t(pair.column)] = true;
     }
     return mapping;

@@ -1,41 +1,30 @@
 #pragma once
 
-#include "CatalogueSchema.h"
-
 #include <QString>
 #include <QStringList>
-#include <array>
+#include <vector>
 
 // Which column of a supplier's sheet feeds which column of the goods.
 class PriceListMapping
 {
 public:
     // The goods columns a sheet can feed, in the order the import window
-    // lists them.
-    enum Target {
-        Code,
-        Name,
-        Model,
-        Count,
-        Price,
-        Category,
-        Make,
-        Country,
-        Warehouse,
-        TargetCount
-    };
+    // lists them, targetCount() of them; these first ones are those that
+    // matching and its messages name.
+    enum Target { Code, Name, Model, Count, Price, Category, Make, Country, Warehouse };
+    static int targetCount();
 
     // The goods column that a target feeds.
-    static CatalogueSchema::Goods goodsColumn(Target target);
+    static int goodsColumn(int target);
     // How a user knows the column: "Артикул", "Наименование", ...
-    static QString label(Target target);
+    static QString label(int target);
     // How a message names a value of it: "цена", "количество", ...
-    static QString noun(Target target);
+    static QString noun(int target);
 
     // A sheet column, or -1 when the target is fed by none.
-    int column(Target target) const { return columns_[size_t(target)]; }
-    void setColumn(Target target, int column) { columns_[size_t(target)] = column; }
-    bool isMapped(Target target) const { return column(target) >= 0; }
+    int column(int target) const { return columns_[size_t(target)]; }
+    void setColumn(int target, int column) { columns_[size_t(target)] = column; }
+    bool isMapped(int target) const { return column(target) >= 0; }
 
     // Guessed from a title row: Russian titles and their usual variants
     // ("Цена, руб.", "Кол-во", "Остаток", ...); each sheet column feeds at
@@ -45,6 +34,5 @@ public:
     static QString normalized(const QString &title);
 
 private:
-    std::array<int, TargetCount> columns_ = unmapped();
-    static std::array<int, TargetCount> unmapped();
+    std::vector<int> columns_ = std::vector<int>(size_t(targetCount()), -1);
 };

@@ -209,7 +209,7 @@ void TestSheets::mappingGuessedFromTitles()
     QFETCH(QString, expected);
     const PriceListMapping mapping = PriceListMapping::guess(titles);
     QStringList columns;
-    for (int t = 0; t < PriceListMapping::TargetCount; ++t) {
+    for (int t = 0; t < PriceListMapping::targetCount(); ++t) {
         const int column = mapping.column(PriceListMapping::Target(t));
         columns << (column < 0 ? QStringLiteral("-") : QString::number(column));
     }

@@ -32,7 +32,7 @@ void advanceCounters(Connection &connection)
 {
     const TableSchema goods = CatalogueSchema::goods();
     for (int c = 0; c < goods.fieldCount(); ++c) {
-        const auto references = CatalogueSchema::referencedBy(CatalogueSchema::Goods(c));
+        const auto references = CatalogueSchema::referencedBy(c);
         if (!references)
             continue;
         Statement advance(

@@ -45,15 +45,15 @@ ImportDialog::ImportDialog(QWidget *parent, const QStringList &sheets, SheetRead
 
     auto *columns = new QGroupBox(QStringLiteral("Что откуда загружать"), client());
     columns->setGeometry(12, 250, 440, 220);
-    for (int t = 0; t < PriceListMapping::TargetCount; ++t) {
+    for (int t = 0; t < PriceListMapping::targetCount(); ++t) {
         const int x = t < 5 ? 10 : 225;
         const int y = 22 + (t % 5) * 38;
-        auto *label = new QLabel(
-            PriceListMapping::label(PriceListMapping::Target(t)) + QLatin1Char(':'), columns);
+        auto *label = new QLabel(PriceListMapping::label(t) + QLatin1Char(':'), columns);
         label->setGeometry(x, y, 200, 14);
-        cbColumns[size_t(t)] = new QComboBox(columns);
-        cbColumns[size_t(t)]->setGeometry(x, y + 14, 200, 22);
-        label->setBuddy(cbColumns[size_t(t)]);
+        auto *box = new QComboBox(columns);
+        box->setGeometry(x, y + 14, 200, 22);
+        label->setBuddy(box);
+        cbColumns.push_back(box);
     }
 
     auto *what = new QGroupBox(QStringLiteral("Что менять"), client());
@@ -111,7 +111,7 @@ void ImportDialog::fillColumnLists()
     const QStringList titles =
         checkTitles->isChecked() && !table_.rows.empty() ? table_.rows.front() : QStringList();
     const PriceListMapping guess = PriceListMapping::guess(titles);
-    for (int t = 0; t < PriceListMapping::TargetCount; ++t) {
+    for (int t = 0; t < PriceListMapping::targetCount(); ++t) {
         QComboBox *box = cbColumns[size_t(t)];
         box->clear();
         box->addItem(QStringLiteral("— не загружать —"), -1);
@@ -127,8 +127,8 @@ void ImportDialog::fillColumnLists()
 PriceListMapping ImportDialog::mapping() const
 {
     PriceListMapping mapping;
-    for (int t = 0; t < PriceListMapping::TargetCount; ++t)
-        mapping.setColumn(PriceListMapping::Target(t), cbColumns[size_t(t)]->currentData().toInt());
+    for (int t = 0; t < PriceListMapping::targetCount(); ++t)
+        mapping.setColumn(t, cbColumns[size_t(t)]->currentData().toInt());
     return mapping;
 }
 

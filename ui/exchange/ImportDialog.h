@@ -32,7 +32,7 @@ public:
     QComboBox *cbSheet;
     QCheckBox *checkTitles, *checkPrice, *checkCount, *checkAdd;
     QTableWidget *preview;
-    std::array<QComboBox *, PriceListMapping::TargetCount> cbColumns{};
+    std::vector<QComboBox *> cbColumns;
     QPushButton *btnNext, *btnCancel;
 
     static constexpr int PreviewLines = 8;
