@@ -45,14 +45,42 @@ Names references(Store &store, const TableSchema &table)
     return names;
 }
 
+// What a line's value for each target becomes, worked out once for the
+// whole sheet: the goods column it fills, its type, whether it names a
+// reference, and how long a text may be.
+struct TargetColumn
+{
+    int column;
+    FieldType type;
+    bool reference;
+    int width; // of the text, or of the reference's name; 0: no limit
+};
+
+const std::vector<TargetColumn> &targetColumns()
+{
+    static const std::vector<TargetColumn> columns = [] {
+        const TableSchema goods = CatalogueSchema::goods();
+        std::vector<TargetColumn> found;
+        for (int t = 0; t < PriceListMapping::targetCount(); ++t) {
+            const int column = PriceListMapping::goodsColumn(t);
+            const auto table = CatalogueSchema::referencedBy(column);
+            found.push_back({column, goods.field(column).type, table.has_value(),
+                             table ? table->field(CatalogueSchema::ReferenceName).size
+                                   : goods.field(column).size});
+        }
+        return found;
+    }();
+    return columns;
+}
+
 bool isReference(Target target)
 {
-    return CatalogueSchema::referencedBy(PriceListMapping::goodsColumn(target)).has_value();
+    return targetColumns()[size_t(target)].reference;
 }
 
 FieldType typeOf(Target target)
 {
-    return CatalogueSchema::goods().field(PriceListMapping::goodsColumn(target)).type;
+    return targetColumns()[size_t(target)].type;
 }
 
 // The catalogue as matching sees it: every goods row's key, price and
@@ -101,14 +129,11 @@ struct Line
 {
     int number = 0;
     std::vector<QString> values = std::vector<QString>(size_t(PriceListMapping::targetCount()));
-    std::map<Target, qint64> numbers;
+    std::vector<std::optional<qint64>> numbers =
+        std::vector<std::optional<qint64>>(size_t(PriceListMapping::targetCount()));
 
     const QString &operator[](Target target) const { return values[size_t(target)]; }
-    std::optional<qint64> numberOf(Target target) const
-    {
-        const auto found = numbers.find(target);
-        return found == numbers.end() ? std::nullopt : std::optional<qint64>(found->second);
-    }
+    const std::optional<qint64> &numberOf(Target target) const { return numbers[size_t(target)]; }
 };
 
 // Decides line by line, in the steps a line goes through: its fields, its
@@ -174,26 +199,22 @@ private:
             const QString &text = line[target];
             if (text.isEmpty() || isReference(target))
                 continue;
-            const QString noun = PriceListMapping::noun(target);
+            const auto why = [&](const char *what) {
+                refuse(line, QString::fromUtf8(what).arg(PriceListMapping::noun(target), text));
+                return false;
+            };
             if (typeOf(target) == FieldType::Currency) {
                 const auto amount = PriceListImport::priceOf(text);
-                if (!amount) {
-                    refuse(line, QStringLiteral("%1 «%2» не является числом").arg(noun, text));
-                    return false;
-                }
-                if (*amount < 0 || !Currency::fitsStore(*amount)) {
-                    refuse(line, QStringLiteral("%1 «%2» не годится для каталога").arg(noun, text));
-                    return false;
-                }
-                line.numbers[target] = *amount;
+                if (!amount)
+                    return why("%1 «%2» не является числом");
+                if (*amount < 0 || !Currency::fitsStore(*amount))
+                    return why("%1 «%2» не годится для каталога");
+                line.numbers[size_t(target)] = amount;
             } else if (typeOf(target) == FieldType::Integer) {
                 const auto value = PriceListImport::integerOf(text);
-                if (!value) {
-                    refuse(line,
-                           QStringLiteral("%1 «%2» не является целым числом").arg(noun, text));
-                    return false;
-                }
-                line.numbers[target] = *value;
+                if (!value)
+                    return why("%1 «%2» не является целым числом");
+                line.numbers[size_t(target)] = value;
             }
         }
         return true;
@@ -261,19 +282,14 @@ private:
         }
         // Texts as wide as their columns allow, reference names as wide as
         // the reference tables allow.
-        const TableSchema goods = CatalogueSchema::goods();
         for (int t = 0; t < PriceListMapping::targetCount(); ++t) {
-            const Target target = t;
-            const int column = PriceListMapping::goodsColumn(target);
-            const auto table = CatalogueSchema::referencedBy(column);
-            if (!table && typeOf(target) != FieldType::Text)
+            const TargetColumn &target = targetColumns()[size_t(t)];
+            if (!target.reference && target.type != FieldType::Text)
                 continue;
-            const int width = table ? table->field(CatalogueSchema::ReferenceName).size
-                                    : goods.field(column).size;
-            if (width > 0 && line[target].size() > width) {
+            if (target.width > 0 && line[t].size() > target.width) {
                 refuse(line, QStringLiteral("«%1» длиннее %2 символов")
-                                 .arg(PriceListMapping::label(target))
-                                 .arg(width));
+                                 .arg(PriceListMapping::label(t))
+                                 .arg(target.width));
                 return;
             }
         }
@@ -284,13 +300,13 @@ private:
             const QString &text = line[target];
             if (isReference(target)) {
                 const QString name = text.simplified();
-                addition.references[column] = name;
+                addition.references.emplace_back(column, name);
                 if (!name.isEmpty() && !catalogue_.references[column].count(key(name)))
                     newReferences_[column].emplace(key(name), name);
             } else if (const auto number = line.numberOf(target)) {
-                addition.values[column] = StoreValue{false, *number, {}, {}};
+                addition.numbers.emplace_back(column, *number);
             } else if (typeOf(target) == FieldType::Text && !text.isEmpty()) {
-                addition.values[column] = StoreValue{false, 0, text, {}};
+                addition.texts.emplace_back(column, text);
             }
         }
         plan_.additions.push_back(std::move(addition));
@@ -380,8 +396,10 @@ void PriceListImport::apply(Store &store, const Plan &plan)
         // No photo; a reference without a name takes 0, as a row added in
         // the editor with an empty reference list.
         RowValues row(goods);
-        for (const auto &[column, value] : a.values)
-            row.set(column, value);
+        for (const auto &[column, number] : a.numbers)
+            row.setNumber(column, number);
+        for (const auto &[column, text] : a.texts)
+            row.setText(column, text);
         for (const auto &[column, name] : a.references) {
             const Names &names = known[column];
             const auto found = names.find(key(name));

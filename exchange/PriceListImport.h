@@ -3,11 +3,9 @@
 #include "PriceListMapping.h"
 #include "SheetTable.h"
 
-#include "recordset/Store.h"
-
 #include <QStringList>
-#include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class Store;
@@ -31,12 +29,14 @@ public:
         std::optional<qint64> price; // ten-thousandths; none: unchanged
         std::optional<qint64> count;
     };
-    // A new goods row: the columns the line fills, and for each reference
-    // column the name of the reference (keyed when written).
+    // A new goods row: the columns the line fills, by goods column, and for
+    // each reference column the name of the reference (keyed when written).
+    // Pairs rather than maps: a price list may add a hundred thousand rows.
     struct Addition
     {
-        std::map<int, StoreValue> values; // by goods column
-        std::map<int, QString> references;
+        std::vector<std::pair<int, qint64>> numbers;
+        std::vector<std::pair<int, QString>> texts;
+        std::vector<std::pair<int, QString>> references;
     };
     struct Plan
     {
