@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <sqlite3.h>
+#include <utility>
 
 namespace {
 
@@ -127,29 +128,22 @@ StoreError Connection::error(int rc) const
 StoreError::Kind Connection::kindOf(int rc)
 {
     using Kind = StoreError::Kind;
-    switch (rc & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return Kind::Busy;
-    case SQLITE_CONSTRAINT:
-        return Kind::Constraint;
-    case SQLITE_READONLY:
-        return Kind::ReadOnly;
-    case SQLITE_CANTOPEN:
-        return Kind::Unreachable;
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-        return Kind::Denied;
-    case SQLITE_FULL:
-        return Kind::Full;
-    case SQLITE_IOERR:
-        return Kind::Io;
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-        return Kind::Damaged;
-    default:
-        break;
-    }
+    static constexpr std::pair<int, Kind> kinds[] = {
+        {SQLITE_BUSY, Kind::Busy},
+        {SQLITE_LOCKED, Kind::Busy},
+        {SQLITE_CONSTRAINT, Kind::Constraint},
+        {SQLITE_READONLY, Kind::ReadOnly},
+        {SQLITE_CANTOPEN, Kind::Unreachable},
+        {SQLITE_PERM, Kind::Denied},
+        {SQLITE_AUTH, Kind::Denied},
+        {SQLITE_FULL, Kind::Full},
+        {SQLITE_IOERR, Kind::Io},
+        {SQLITE_CORRUPT, Kind::Damaged},
+        {SQLITE_NOTADB, Kind::Damaged},
+    };
+    for (const auto &[primary, kind] : kinds)
+        if ((rc & 0xff) == primary)
+            return kind;
     return Kind::Refused;
 }
 
