@@ -1,11 +1,14 @@
+#include "CatalogueSchema.h"
 #include "exchange/CsvReader.h"
 #include "exchange/CsvSheetWriter.h"
+#include "exchange/GoodsExport.h"
 #include "exchange/PriceListMapping.h"
 #include "exchange/XlsxReader.h"
 #include "exchange/XlsxSheetWriter.h"
 #include "recordset/Error.h"
 
 #include <QFile>
+#include <QSet>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,6 +48,7 @@ private slots:
     void notAWorkbookIsRefused();
     void mappingGuessedFromTitles_data();
     void mappingGuessedFromTitles();
+    void targetsAndExtraColumnsComeFromTheDescription();
 };
 
 void TestSheets::writtenFilesReadBack_data()
@@ -214,6 +218,34 @@ void TestSheets::mappingGuessedFromTitles()
         columns << (column < 0 ? QStringLiteral("-") : QString::number(column));
     }
     QCOMPARE(columns.join(' '), expected);
+}
+
+void TestSheets::targetsAndExtraColumnsComeFromTheDescription()
+{
+    // The targets name goods columns by their description's names: a name
+    // that is not one would fail only here, not while a shop imports.
+    const TableSchema goods = CatalogueSchema::goods();
+    QSet<int> fed;
+    for (int t = 0; t < PriceListMapping::targetCount(); ++t) {
+        const int column = PriceListMapping::goodsColumn(t);
+        QVERIFY2(column >= 0 && column < goods.fieldCount(), qPrintable(QString::number(t)));
+        QVERIFY2(!fed.contains(column), "two targets feed one column");
+        fed.insert(column);
+        QCOMPARE(PriceListMapping::label(t), goods.field(column).label);
+        QVERIFY(!PriceListMapping::noun(t).isEmpty());
+    }
+    QCOMPARE(PriceListMapping::label(PriceListMapping::Warehouse), QStringLiteral("№ склада"));
+
+    // The export adds what the grid does not show, by label, once: not the
+    // photo, not the reference keys (their names are shown).
+    const std::vector<GoodsExport::Column> shown = {{"tovName", "Наименование"},
+                                                    {"strCat", "Категория"}};
+    QStringList fields;
+    for (const GoodsExport::Column &column : GoodsExport::withUnshown(shown))
+        fields << column.field + QLatin1Char('=') + column.title;
+    QCOMPARE(fields, (QStringList{"tovName=Наименование", "strCat=Категория", "auto_id=Код товара",
+                                  "codeTov=Артикул", "numSklad=№ склада", "models=Модель",
+                                  "counts=Количество", "price=Цена"}));
 }
 
 QTEST_GUILESS_MAIN(TestSheets)

@@ -1,3 +1,4 @@
+#include "photo/BitmapWriter.h"
 #include "photo/PhotoCodec.h"
 #include "recordset/Error.h"
 
@@ -206,6 +207,8 @@ private slots:
     void column();
     void fromArgb();
     void writeRules();
+    void runLengthWritesReadBack_data();
+    void runLengthWritesReadBack();
 };
 
 void TestPhotoCodec::read_data()
@@ -488,11 +491,12 @@ void TestPhotoCodec::refuse_data()
                                            .with(&Bmp::compression, 1)
                                            .with(&Bmp::rows, QByteArray::fromHex("0001"))
                                            .bytes();
-    QTest::newRow("RLE8 of 240 Mpixels, 1 GB once shown") << good.with(&Bmp::width, 30000)
-                                                             .with(&Bmp::height, 8000)
-                                                             .with(&Bmp::compression, 1)
-                                                             .with(&Bmp::rows, QByteArray("\0\1", 2))
-                                                             .bytes();
+    QTest::newRow("RLE8 of 240 Mpixels, 1 GB once shown")
+        << good.with(&Bmp::width, 30000)
+               .with(&Bmp::height, 8000)
+               .with(&Bmp::compression, 1)
+               .with(&Bmp::rows, QByteArray("\0\1", 2))
+               .bytes();
     QTest::newRow("RLE8 run past the row") << coded(1, "0501 0001");
     QTest::newRow("RLE8 absolute run past the row") << coded(1, "0005 0101010101 00 0001");
     QTest::newRow("RLE8 run past the last row") << coded(1, "0000 0000 0101 0001");
@@ -574,6 +578,55 @@ void TestPhotoCodec::writeRules()
     QVERIFY_THROWS_EXCEPTION(Error, PhotoCodec::write(bitmap));
     bitmap.rows.chop(2);
     QVERIFY_THROWS_EXCEPTION(Error, PhotoCodec::write(bitmap));
+}
+
+void TestPhotoCodec::runLengthWritesReadBack_data()
+{
+    QTest::addColumn<int>("bitCount");
+    QTest::addColumn<int>("width");
+    // Widths that give runs longer than one count holds, literals of odd
+    // length (padded to 16 bits) and rows of one pixel.
+    for (const int bits : {8, 4})
+        for (const int width : {1, 2, 3, 7, 300, 513}) {
+            const QByteArray name = QByteArray::number(bits) + "-bit, " + QByteArray::number(width);
+            QTest::newRow(name.constData()) << bits << width;
+        }
+}
+
+void TestPhotoCodec::runLengthWritesReadBack()
+{
+    QFETCH(int, bitCount);
+    QFETCH(int, width);
+    const int height = 5;
+    const int colours = bitCount == 8 ? 256 : 16;
+    Bitmap bitmap;
+    bitmap.width = width;
+    bitmap.height = height;
+    bitmap.bitCount = bitCount;
+    bitmap.compression = bitCount == 8 ? Bitmap::Compression::Rle8 : Bitmap::Compression::Rle4;
+    for (int i = 0; i < colours; ++i)
+        bitmap.palette.push_back(0xFF000000u | quint32(i * 0x010203));
+    bitmap.rows = QByteArray(bitmap.stride() * height, '\0');
+    // Row by row: one long run, alternating pixels, a gradient, runs of two.
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int index = y == 0 ? 3 : y == 1 ? x % 2 : y == 2 ? x % colours : (x / 2) % 5;
+            auto *row = reinterpret_cast<uchar *>(bitmap.rows.data()) + y * bitmap.stride();
+            if (bitCount == 8)
+                row[x] = uchar(index);
+            else
+                row[x / 2] |= uchar(x % 2 ? index : index << 4);
+        }
+
+    const QByteArray file = BitmapWriter::writeRunLength(bitmap);
+    QCOMPARE(qFromLittleEndian<quint32>(file.constData() + 30), bitCount == 8 ? 1u : 2u);
+    const Bitmap back = PhotoCodec::read(file);
+    QCOMPARE(back.compression, bitmap.compression);
+    QCOMPARE(back.toArgb(), bitmap.toArgb());
+
+    // Only a bottom-up picture of 8 or 4 bits can be coded so.
+    bitmap.topDown = true;
+    QVERIFY_THROWS_EXCEPTION(Error, BitmapWriter::writeRunLength(bitmap));
 }
 
 QTEST_GUILESS_MAIN(TestPhotoCodec)

@@ -196,6 +196,29 @@ void TestStoreErrors::madeTablesPassBothChecks()
     }
     QCOMPARE(store->verified(CatalogueSchema::goods()).field(CatalogueSchema::Name).label,
              QStringLiteral("Наименование"));
+    if (catalogue.onServer())
+        return;
+    // Other programs read the file's declared types: they stay as files
+    // were always made, the key a row number, names unique.
+    const QStringList expected = {
+        "auto_id INTEGER 1",    "codeTov NVARCHAR(20) 0",  "numSklad INTEGER 0",
+        "cat_id INTEGER 0",     "tovName NVARCHAR(100) 0", "models NVARCHAR(50) 0",
+        "counts INTEGER 0",     "price DECIMAL(19,4) 0",   "auto_type INTEGER 0",
+        "country_id INTEGER 0", "screenshots BLOB 0"};
+    QCOMPARE(catalogue
+                 .query("SELECT group_concat(name || ' ' || type || ' ' || pk, '|') FROM "
+                        "pragma_table_info('tovars')")
+                 .toString()
+                 .split('|'),
+             expected);
+    QCOMPARE(catalogue
+                 .query("SELECT count(*) FROM pragma_index_list('category') WHERE "
+                        "\"unique\" AND origin = 'u'")
+                 .toInt(),
+             1);
+    QCOMPARE(catalogue.query("SELECT count(*) FROM sqlite_master WHERE name = 'sqlite_sequence'")
+                 .toInt(),
+             1);
 }
 
 QTEST_GUILESS_MAIN(TestStoreErrors)
