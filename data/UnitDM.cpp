@@ -1,6 +1,8 @@
 #include "UnitDM.h"
 
 #include "CatalogueSchema.h"
+#include "journal/Journal.h"
+#include "journal/JournalWitness.h"
 #include "recordset/Connection.h"
 #include "recordset/server/ServerConnection.h"
 
@@ -63,6 +65,14 @@ TDMAuto::TDMAuto(const ErrorReport &report)
     tblCategory.afterOpen = [this] { tblCategoryAfterOpen(); };
     tblMarka.afterOpen = [this] { tblMarkaAfterOpen(); };
     tblAuto.afterInsert = [this] { tblAutoAfterInsert(); };
+    // The journal tells how each change was made: goods are posted from
+    // their editor and deleted from the grid's commands; references change
+    // in their own windows.
+    tblAuto.setRoads(QString::fromLatin1(Journal::Road::Editor),
+                     QString::fromLatin1(Journal::Road::Grid));
+    for (Cursor *cursor : {&tblCountry, &tblCategory, &tblMarka, &tblCountryList})
+        cursor->setRoads(QString::fromLatin1(Journal::Road::Reference),
+                         QString::fromLatin1(Journal::Road::Reference));
 
     open(report);
 }
@@ -82,6 +92,28 @@ void TDMAuto::open(const ErrorReport &report)
         } catch (const std::exception &error) {
             report(error);
         }
+    }
+    openJournal();
+}
+
+void TDMAuto::openJournal()
+{
+    journalProblem_.clear();
+    ADOConnection.setWitness(nullptr);
+    if (!isOpen())
+        return;
+    try {
+        if (Journal::prepare(ADOConnection))
+            ADOConnection.setWitness(std::make_shared<JournalWitness>());
+        else
+            journalProblem_ = QStringLiteral(
+                "Каталог «%1» открыт только для чтения, а журнала изменений в нём ещё нет.")
+                                  .arg(ADOConnection.name());
+    } catch (const std::exception &error) {
+        // The catalogue is worked with all the same; the journal's window
+        // tells why it is empty.
+        journalProblem_ = QStringLiteral("Журнал изменений не удалось подготовить: %1")
+                              .arg(QString::fromUtf8(error.what()));
     }
 }
 

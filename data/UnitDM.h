@@ -77,6 +77,10 @@ public:
     void tblMarkaAfterOpen();
     void tblAutoAfterInsert();
 
+    // True when the store keeps the journal of changes; otherwise why not.
+    bool hasJournal() const { return ADOConnection.witness() != nullptr; }
+    const QString &journalProblem() const { return journalProblem_; }
+
     // The catalogue file, looked for in the current directory.
     static constexpr const char *DatabaseFile = "db.mdb";
     // The catalogue's store: the server that Store::ServerVariable names, or
@@ -89,6 +93,9 @@ public:
 
 private:
     void open(const ErrorReport &report);
+    void openJournal();
+
+    QString journalProblem_;
 };
 
 // The single instance, alive from its creation at start-up to the end.

@@ -8,6 +8,7 @@
 #include "recordset/RowValues.h"
 #include "recordset/RowWriter.h"
 #include "recordset/Store.h"
+#include "journal/Journal.h"
 #include "recordset/Transaction.h"
 
 #include <QRegularExpression>
@@ -364,7 +365,7 @@ PriceListImport::Plan PriceListImport::plan(Store &store, const SheetTable &shee
 void PriceListImport::apply(Store &store, const Plan &plan)
 {
     RowWriter writer(store);
-    Transaction transaction(store);
+    Transaction transaction(store, QString::fromLatin1(Journal::Road::Import));
     // Each reference table's names, those the plan adds made now.
     const std::pair<G, const QStringList *> added[] = {{G::Category, &plan.newCategories},
                                                        {G::Make, &plan.newMakes},

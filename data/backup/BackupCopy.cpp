@@ -1,5 +1,6 @@
 #include "BackupCopy.h"
 
+#include "BackupMerge.h"
 #include "recordset/Error.h"
 #include "recordset/FileStore.h"
 
@@ -65,7 +66,12 @@ void BackupCopy::make(const QString &source, const QString &target, const Betwee
 void BackupCopy::restore(const QString &copy, const QString &catalogue)
 {
     try {
-        // One step: the whole catalogue is replaced in one transaction or not at all.
+        // Row by row where the two can be merged, so that the journal keeps
+        // what happened since and can undo the restore.
+        if (BackupMerge::apply(copy, catalogue))
+            return;
+        // Otherwise in one step: the whole catalogue is replaced in one
+        // transaction or not at all.
         FileStore::copy(copy, catalogue, false, -1);
     } catch (const StoreError &error) {
         throw Error(QStringLiteral("Не удалось восстановить каталог из копии «%1»: %2. Каталог не "

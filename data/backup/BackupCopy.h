@@ -16,8 +16,10 @@ public:
     // Copies the database `source` into the new file `target`: written under
     // a temporary name, checked, then renamed.
     static void make(const QString &source, const QString &target, const Between &between = {});
-    // Writes `copy` over the catalogue file `catalogue` in one transaction of
-    // the engine, so that every program that has it open sees the result.
+    // Makes the catalogue file `catalogue` hold what `copy` holds, in one
+    // transaction of the engine, so that every program that has it open
+    // sees the result: row by row where it can (the journal records it),
+    // else page by page.
     static void restore(const QString &copy, const QString &catalogue);
     // True when `file` opens and reads as a database (not missing, not damaged).
     static bool isSound(const QString &file);

@@ -347,3 +347,52 @@ void Connection::rollback()
     if (db_ && !sqlite3_get_autocommit(db_))
         Statement(*this, kRollbackSql).step();
 }
+
+std::vector<QVariantList> Connection::run(const QByteArray &sql, const QVariantList &parameters)
+{
+    open();
+    Statement statement(*this, sql);
+    for (int i = 0; i < parameters.size(); ++i) {
+        const QVariant &value = parameters[i];
+        switch (value.typeId()) {
+        case QMetaType::QString:
+            statement.bindText(i + 1, value.toString());
+            break;
+        case QMetaType::QByteArray:
+            statement.bindBlob(i + 1, value.toByteArray());
+            break;
+        case QMetaType::Double:
+            statement.bindReal(i + 1, value.toDouble());
+            break;
+        default:
+            if (value.isNull())
+                statement.bindNull(i + 1);
+            else
+                statement.bindInteger(i + 1, value.toLongLong());
+        }
+    }
+    std::vector<QVariantList> rows;
+    while (statement.step()) {
+        QVariantList row;
+        for (int c = 0; c < statement.columns(); ++c)
+            switch (statement.type(c)) {
+            case Statement::Type::Null:
+                row << QVariant();
+                break;
+            case Statement::Type::Integer:
+                row << QVariant(statement.integer(c));
+                break;
+            case Statement::Type::Real:
+                row << QVariant(statement.real(c));
+                break;
+            case Statement::Type::Text:
+                row << QVariant(statement.text(c));
+                break;
+            case Statement::Type::Blob:
+                row << QVariant(statement.blob(c));
+                break;
+            }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}

@@ -51,6 +51,8 @@ public:
     void begin() override;
     void commit() override;
     void rollback() override;
+    TableSql::Dialect dialect() const override { return TableSql::Dialect::File; }
+    std::vector<QVariantList> run(const QByteArray &sql, const QVariantList &parameters = {}) override;
 
     const QString &fileName() const { return fileName_; }
     sqlite3 *handle() const { return db_; }

@@ -42,6 +42,14 @@ public:
     std::function<void()> afterOpen;
     std::function<void()> afterInsert;
 
+    // How the store's witness names the writes of this cursor: its posts
+    // and its deletes.
+    void setRoads(QString post, QString remove)
+    {
+        postRoad_ = std::move(post);
+        removeRoad_ = std::move(remove);
+    }
+
     void open();
     void close();
     bool isOpen() const { return state_ != CursorState::Inactive; }
@@ -170,6 +178,7 @@ private:
 
     Store &db_;
     RowWriter writer_{db_};
+    QString postRoad_, removeRoad_;
     TableSchema declared_;
     TableSchema schema_; // as the store has it, once open
     std::vector<std::unique_ptr<Field>> fields_;

@@ -72,7 +72,7 @@ void Cursor::insertRow()
             values.push_back(pending_[size_t(i)]);
     qint64 newKey = 0;
     {
-        Transaction transaction(db_);
+        Transaction transaction(db_, postRoad_);
         newKey = writer_.insert(schema_, values);
         transaction.commit();
     }
@@ -131,7 +131,7 @@ void Cursor::updateRow()
             values.push_back(pending_[size_t(i)]);
         // The row is locked before the comparison, so no other program can
         // change it between the comparison and the update.
-        Transaction transaction(db_);
+        Transaction transaction(db_, postRoad_);
         const StoredRow stored = *writer_.update(
             schema_, store_->integer(row, key), changed, values, [&](const StoredRow &found) {
                 std::vector<ColumnConflict> conflicts;
@@ -303,7 +303,7 @@ void Cursor::Delete()
             QStringLiteral("В таблице «%1» нет ключа: удалить запись нельзя").arg(tableName()));
     const int row = view_[size_t(current_)];
     {
-        Transaction transaction(db_);
+        Transaction transaction(db_, removeRoad_);
         // A row that another program deleted first is gone all the same.
         writer_.remove(schema_, store_->integer(row, key));
         transaction.commit();

@@ -1,10 +1,53 @@
 #include "RowWriter.h"
 
 #include "Error.h"
+#include "TableSql.h"
 
 qint64 RowWriter::insert(const TableSchema &schema, const std::vector<StoreValue> &values)
 {
-    return store_.insert(schema, values);
+    const qint64 key = store_.insert(schema, values);
+    if (WriteWitness *witness = store_.witness()) {
+        size_t n = 0;
+        for (int i = 0; i < schema.fieldCount(); ++i) {
+            if (i == schema.keyIndex())
+                continue;
+            const StoreValue &value = values[n++];
+            if (schema.field(i).type == FieldType::Blob && !value.null && !value.bytes.isEmpty())
+                witness->blobWritten(store_, schema, key, {}, value.bytes);
+        }
+    }
+    return key;
+}
+
+qint64 RowWriter::insertWithKey(const TableSchema &schema, qint64 key,
+                                const std::vector<StoreValue> &values)
+{
+    QVariantList parameters;
+    for (int i = 0; i < schema.fieldCount(); ++i) {
+        const StoreValue &value = values[size_t(i)];
+        const FieldType type = schema.field(i).type;
+        if (i == schema.keyIndex())
+            parameters << key;
+        else if (value.null)
+            parameters << QVariant();
+        else if (type == FieldType::Text)
+            parameters << value.text;
+        else if (type == FieldType::Blob)
+            parameters << value.bytes;
+        else if (type == FieldType::Currency && value.number % 10000 != 0)
+            parameters << double(value.number) / 10000.0;
+        else if (type == FieldType::Currency) // whole amounts as integers, as posts store them
+            parameters << value.number / 10000;
+        else
+            parameters << value.number;
+    }
+    store_.run(TableSql(schema, store_.dialect()).insert(true), parameters);
+    if (WriteWitness *witness = store_.witness())
+        for (int i = 0; i < schema.fieldCount(); ++i)
+            if (schema.field(i).type == FieldType::Blob && !values[size_t(i)].null &&
+                !values[size_t(i)].bytes.isEmpty())
+                witness->blobWritten(store_, schema, key, {}, values[size_t(i)].bytes);
+    return key;
 }
 
 std::optional<RowWriter::StoredRow> RowWriter::update(const TableSchema &schema, qint64 key,
@@ -29,6 +72,11 @@ std::optional<RowWriter::StoredRow> RowWriter::update(const TableSchema &schema,
                         .arg(schema.table()));
     check(stored);
     store_.update(schema, key, fields, values);
+    if (WriteWitness *witness = store_.witness())
+        for (size_t n = 0; n < fields.size(); ++n)
+            if (schema.field(fields[n]).type == FieldType::Blob)
+                witness->blobWritten(store_, schema, key, stored.blobs[fields[n]],
+                                     values[n].null ? QByteArray() : values[n].bytes);
     return stored;
 }
 

@@ -33,6 +33,11 @@ public:
     // key the store gave it.
     qint64 insert(const TableSchema &schema, const std::vector<StoreValue> &values);
 
+    // A row that was deleted, back under its own key: a value for every
+    // column in column order (the key's is not read).
+    qint64 insertWithKey(const TableSchema &schema, qint64 key,
+                         const std::vector<StoreValue> &values);
+
     // Sets `fields` of the row whose key is `key` to `values`. With `check`,
     // the row is first read and locked, so that no other program changes
     // it between the comparison and the write, and the row read (with the

@@ -86,6 +86,11 @@ void Statement::reset()
     sqlite3_clear_bindings(stmt_);
 }
 
+int Statement::columns() const
+{
+    return sqlite3_column_count(stmt_);
+}
+
 Statement::Type Statement::type(int column) const
 {
     switch (sqlite3_column_type(stmt_, column)) {

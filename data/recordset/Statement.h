@@ -30,6 +30,7 @@ public:
     void reset();
 
     enum class Type { Null, Integer, Real, Text, Blob };
+    int columns() const;
     Type type(int column) const;
     bool isNull(int column) const;
     double real(int column) const;

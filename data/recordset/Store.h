@@ -1,14 +1,33 @@
 #pragma once
 
 #include "TableSchema.h"
+#include "TableSql.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QVariant>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class RowStore;
+class Store;
+
+// Sees every write transaction of a store: what road it comes by, when it
+// begins and when it is about to commit, and the blobs it replaces. The
+// journal stands here; the stores and the cursors know nothing of it.
+class WriteWitness
+{
+public:
+    virtual ~WriteWitness() = default;
+    virtual void begun(Store &store, const QString &road) = 0;
+    virtual void committing(Store &store) = 0;
+    // A blob column of a row was written: its bytes before (empty: none)
+    // and after.
+    virtual void blobWritten(Store &store, const TableSchema &schema, qint64 key,
+                             const QByteArray &before, const QByteArray &after) = 0;
+};
 
 // One value as it goes into the store: a number is an integer, a key or an
 // amount in ten-thousandths, as the column's type says.
@@ -72,7 +91,22 @@ public:
     virtual void commit() = 0;
     virtual void rollback() = 0;
 
+    // The language of the store's statements.
+    virtual TableSql::Dialect dialect() const = 0;
+    // Runs one statement of the store's dialect, for the tables that only
+    // the program's own subsystems keep (the journal): parameters ?1, ?2 or
+    // $1, $2 bound from null, qint64, double, QString or QByteArray values;
+    // returns the rows in the same types.
+    virtual std::vector<QVariantList> run(const QByteArray &sql,
+                                          const QVariantList &parameters = {}) = 0;
+
+    void setWitness(std::shared_ptr<WriteWitness> witness) { witness_ = std::move(witness); }
+    WriteWitness *witness() const { return witness_.get(); }
+
     // The setting that puts the catalogue on a server: a libpq connection
     // string. Unset or empty, the catalogue is the file.
     static constexpr const char *ServerVariable = "AUTOPARTS_DATABASE";
+
+private:
+    std::shared_ptr<WriteWitness> witness_;
 };

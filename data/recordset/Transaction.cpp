@@ -2,9 +2,17 @@
 
 #include "Store.h"
 
-Transaction::Transaction(Store &store) : store_(store)
+Transaction::Transaction(Store &store, const QString &road) : store_(store)
 {
     store_.begin();
+    if (WriteWitness *witness = store_.witness()) {
+        try {
+            witness->begun(store_, road);
+        } catch (...) {
+            store_.rollback();
+            throw;
+        }
+    }
 }
 
 Transaction::~Transaction()
@@ -21,6 +29,8 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
+    if (WriteWitness *witness = store_.witness())
+        witness->committing(store_);
     store_.commit();
     done_ = true;
 }

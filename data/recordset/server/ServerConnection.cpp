@@ -459,3 +459,71 @@ void ServerConnection::rollback()
     if (conn_ && PQtransactionStatus(conn_) != PQTRANS_IDLE)
         execute(kRollbackSql);
 }
+
+namespace {
+
+// The server's type numbers of the values run() gives back as numbers or bytes.
+constexpr Oid kBoolOid = 16;
+constexpr Oid kByteaOid = 17;
+constexpr Oid kInt8Oid = 20;
+constexpr Oid kInt2Oid = 21;
+constexpr Oid kInt4Oid = 23;
+constexpr Oid kFloat4Oid = 700;
+constexpr Oid kFloat8Oid = 701;
+constexpr Oid kNumericOid = 1700;
+
+} // namespace
+
+std::vector<QVariantList> ServerConnection::run(const QByteArray &sql,
+                                                const QVariantList &parameters)
+{
+    std::vector<Parameter> bound;
+    for (const QVariant &value : parameters) {
+        if (value.isNull())
+            bound.push_back({std::nullopt, false});
+        else if (value.typeId() == QMetaType::QByteArray)
+            bound.push_back({value.toByteArray(), true});
+        else if (value.typeId() == QMetaType::QString)
+            bound.push_back({value.toString().toUtf8(), false});
+        else if (value.typeId() == QMetaType::Double)
+            bound.push_back({QByteArray::number(value.toDouble(), 'g', 17), false});
+        else
+            bound.push_back({QByteArray::number(value.toLongLong()), false});
+    }
+    const ServerResult result = execute(sql, bound);
+    std::vector<QVariantList> rows;
+    rows.reserve(size_t(result.rows()));
+    for (int r = 0; r < result.rows(); ++r) {
+        QVariantList row;
+        for (int c = 0; c < result.columns(); ++c) {
+            if (result.isNull(r, c)) {
+                row << QVariant();
+                continue;
+            }
+            switch (PQftype(result.get(), c)) {
+            case kBoolOid:
+                row << QVariant(qint64(result.value(r, c) == "t"));
+                break;
+            case kInt2Oid:
+            case kInt4Oid:
+            case kInt8Oid:
+                row << QVariant(result.integer(r, c));
+                break;
+            case kFloat4Oid:
+            case kFloat8Oid:
+            case kNumericOid:
+                row << QVariant(QByteArray(result.value(r, c).data(),
+                                           qsizetype(result.value(r, c).size()))
+                                    .toDouble());
+                break;
+            case kByteaOid:
+                row << QVariant(unescapedBytes(result.value(r, c)));
+                break;
+            default:
+                row << QVariant(result.text(r, c));
+            }
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}

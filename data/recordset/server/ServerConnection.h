@@ -41,6 +41,8 @@ public:
     void begin() override;
     void commit() override;
     void rollback() override;
+    TableSql::Dialect dialect() const override { return TableSql::Dialect::Server; }
+    std::vector<QVariantList> run(const QByteArray &sql, const QVariantList &parameters = {}) override;
 
     // A parameter in the server's text form, or NULL; bytes go as they are.
     struct Parameter

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "recordset/TableSchema.h"
+#include "recordset/TableSql.h"
+
+#include <QByteArray>
+#include <QList>
+#include <vector>
+
+// The statements of the journal in each store's dialect. The journal is a
+// table of its own beside the catalogue's, filled by the store's triggers
+// on the journaled tables, so that a change and its record are written by
+// one statement in one transaction, whoever makes the change. The program
+// names itself for the transaction in a session (a row of a table on the
+// file, a setting of the transaction on the server); a change made without
+// one is another program's.
+class JournalSql
+{
+public:
+    using Dialect = TableSql::Dialect;
+
+    // A journaled table: the columns that name a row to a person.
+    struct Table
+    {
+        TableSchema schema;
+        int title = -1; // the row's name
+        int code = -1;  // the row's article, if the table has one
+    };
+
+    // What a record's kind column holds.
+    enum Kind { Added = 1, Changed = 2, Deleted = 3 };
+
+    // The journal's table, its indexes and the triggers of `tables`, each
+    // made only when missing.
+    static QList<QByteArray> create(const std::vector<Table> &tables, Dialect dialect);
+    // The journal's triggers as the store has them: a count that reaches
+    // triggerCount(tables) once they all stand.
+    static QByteArray countTriggers(Dialect dialect);
+    static int triggerCount(const std::vector<Table> &tables, Dialect dialect);
+
+    // The number of the transaction's operation, then the session.
+    // ?1 op, ?2 at (ms since 1970, UTC), ?3 road, ?4 computer, ?5 login.
+    static QByteArray nextOperation(Dialect dialect);
+    static QByteArray openSession(Dialect dialect);
+    // Run before the commit (on the server the setting ends by itself).
+    static QByteArray closeSession(Dialect dialect);
+    // The photo's digests on the last record of a row: ?1 before, ?2 after,
+    // ?3 table, ?4 key.
+    static QByteArray setDigests(Dialect dialect);
+
+    // The columns every reading of records selects, in this order.
+    static QByteArray recordColumns();
+    // Records older than ?1 (ms since 1970), at most ?2 of them at a time.
+    static QByteArray pruneBatch(Dialect dialect);
+    // The record's whole deleted row's blob: ?1 record id.
+    static QByteArray deletedBlob(Dialect dialect);
+
+    // The session setting's name on the server.
+    static constexpr const char *ServerSetting = "autoparts.journal";
+};
