@@ -14,6 +14,8 @@
 // "locked" once it holds the lock.
 
 #include "CatalogueSchema.h"
+#include "journal/Journal.h"
+#include "journal/JournalWitness.h"
 #include "ChurnSchedule.h"
 #include "UnitDM.h"
 #include "recordset/Connection.h"
@@ -71,7 +73,11 @@ void lock(int ms)
 [[noreturn]] void churn(qint64 base)
 {
     Connection connection(QStringLiteral("db.mdb"));
+    // As the program writes: each post with its journal record.
+    if (Journal::prepare(connection))
+        connection.setWitness(std::make_shared<JournalWitness>());
     Cursor goods(connection, CatalogueSchema::goods());
+    goods.setRoads(QString::fromLatin1(Journal::Road::Editor), {});
     goods.open();
     std::vector<qint64> keys;
     for (goods.First(); !goods.Eof(); goods.Next())

@@ -1,6 +1,8 @@
 #include "ChurnSchedule.h"
 #include "Peer.h"
 #include "TestCatalogue.h"
+#include "journal/Journal.h"
+#include "recordset/Connection.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -49,10 +51,16 @@ Contents after(Contents start, const std::vector<qint64> &keys, qint64 base, qin
     return start;
 }
 
+qint64 journaled(TestCatalogue &catalogue)
+{
+    return catalogue.query("SELECT count(*) FROM journal WHERE tbl = 'tovars'").toLongLong();
+}
+
 } // namespace
 
 // A writer killed at any moment of a long series of posts leaves a sound file
-// whose every row is wholly as before or wholly as after the post under way.
+// whose every row is wholly as before or wholly as after the post under way,
+// and whose journal has a record for every post stored and for no other.
 class TestCrashSafety : public QObject
 {
     Q_OBJECT
@@ -67,6 +75,11 @@ void TestCrashSafety::killedWriterLeavesWholeRows()
     for (qint64 g = 1; g <= 5; ++g)
         catalogue.addGoods(ChurnSchedule::row(g));
 
+    {
+        Connection connection(QStringLiteral("db.mdb"));
+        QVERIFY(Journal::prepare(connection));
+    }
+
     constexpr int KillPoints = 150;
     int interrupted = 0; // kills that left a write half done (a hot journal)
     qint64 stored = 0;
@@ -78,6 +91,7 @@ void TestCrashSafety::killedWriterLeavesWholeRows()
         for (const auto &row : rows)
             keys.push_back(row.first);
         const Contents start = split(rows, keys);
+        const qint64 recorded = journaled(catalogue);
 
         const qint64 base = qint64(kill + 1) * 1000000;
         Peer writer({QStringLiteral("churn"), QString::number(base)});
@@ -99,6 +113,7 @@ void TestCrashSafety::killedWriterLeavesWholeRows()
         const Contents found = split(rows, keys);
         const bool old = found == after(start, keys, base, posts);
         const bool next = found == after(start, keys, base, posts + 1);
+        QCOMPARE(journaled(catalogue) - recorded, next && !old ? posts + 1 : posts);
         QVERIFY2(old || next, qPrintable(QStringLiteral("kill %1 after %2 posts: the stored rows "
                                                         "are neither before nor after the post "
                                                         "under way")

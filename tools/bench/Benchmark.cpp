@@ -2,6 +2,7 @@
 
 #include "CatalogueGenerator.h"
 #include "ExchangeFigures.h"
+#include "JournalFigures.h"
 #include "ServerFigures.h"
 
 #include "backup/BackupCopy.h"
@@ -477,6 +478,12 @@ void Benchmark::run()
                            const QString &query) { add(what, ours, baseline, query); });
     if (goods_ <= 10000 && target_.isEmpty()) // the report figures are taken at 10,000 goods
         reports();
+    if (target_.isEmpty())
+        JournalFigures::measure(
+            QStringLiteral("db.mdb"),
+            [this](const QString &what, double ours, double baseline, const QString &query) {
+                add(what, ours, baseline, query);
+            });
     Startup::destroyComponents();
 
     rusage usage{};
