@@ -116,67 +116,111 @@ QByteArray triggerName(const JournalSql::Table &table, const char *event)
     return "journal_" + table.schema.table().toUtf8() + event;
 }
 
-// On the file, three triggers a table: each inserts one record, taking the
-// session when there is one.
+// The columns an update trigger watches: every column but the blob, or
+// the blob alone. A blob is compared only when a statement writes it, so
+// that a price list never reads the photos of the rows it changes.
+std::vector<int> watched(const TableSchema &schema, bool blob)
+{
+    std::vector<int> fields;
+    for (int i = 0; i < schema.fieldCount(); ++i)
+        if ((schema.field(i).type == FieldType::Blob) == blob)
+            fields.push_back(i);
+    return fields;
+}
+
+QByteArray columnList(const JournalSql::Table &table, const std::vector<int> &fields,
+                      Dialect dialect)
+{
+    QByteArray list;
+    for (const int i : fields)
+        list += (list.isEmpty() ? "" : ", ") + TableSql::name(table.schema.field(i).name, dialect);
+    return list;
+}
+
+// On the file, a table's triggers: one each for an added and a deleted row,
+// and the two update triggers. Each update trigger first adds its columns
+// to the record that the other made for the same row in the same operation
+// of the program, so that a change of a name and a photo is one record.
 QList<QByteArray> fileTriggers(const JournalSql::Table &table)
 {
     const Dialect file = Dialect::File;
     const QByteArray target = TableSql::name(table.schema.table(), file);
     const QByteArray key = TableSql::name(table.schema.field(table.schema.keyIndex()).name, file);
+    const QByteArray tableName = quoted(table.schema.table());
     const int blob = blobField(table.schema);
     const auto insert = [&](const char *row, int kind, const QByteArray &changes,
-                            const QByteArray &photo) {
+                            const QByteArray &photo, const char *when) {
         return "INSERT INTO journal (op, at, road, computer, login, tbl, row_key, kind, title, "
                "code, changes, photo) SELECT s.op, COALESCE(s.at, " +
                QByteArray(kFileNow) + "), COALESCE(s.road, 'other'), s.computer, s.login, " +
-               quoted(table.schema.table()) + ", " + row + '.' + key + ", " +
-               QByteArray::number(kind) + ", " + column(table, table.title, row, file) + ", " +
-               column(table, table.code, row, file) + ", " + changes + ", " + photo +
-               " FROM (SELECT 1) AS one LEFT JOIN journal_session AS s; ";
+               tableName + ", " + row + '.' + key + ", " + QByteArray::number(kind) + ", " +
+               column(table, table.title, row, file) + ", " + column(table, table.code, row, file) +
+               ", " + changes + ", " + photo +
+               " FROM (SELECT 1) AS one LEFT JOIN journal_session AS s" + when + "; ";
     };
-    QByteArray differs, changed;
-    for (int i = 0; i < table.schema.fieldCount(); ++i) {
-        const QByteArray before = column(table, i, "OLD", file);
-        const QByteArray after = column(table, i, "NEW", file);
-        if (!differs.isEmpty()) {
-            differs += " OR ";
-            changed += " UNION ALL ";
+    const auto update = [&](bool ofBlob) {
+        const std::vector<int> fields = watched(table.schema, ofBlob);
+        QByteArray differs, changed;
+        for (const int i : fields) {
+            const QByteArray before = column(table, i, "OLD", file);
+            const QByteArray after = column(table, i, "NEW", file);
+            if (!differs.isEmpty()) {
+                differs += " OR ";
+                changed += " UNION ALL ";
+            }
+            differs += before + " IS NOT " + after;
+            changed += "SELECT " + quoted(table.schema.field(i).name) + " AS c, json_array(" +
+                       recorded(table, i, "OLD", file) + ", " + recorded(table, i, "NEW", file) +
+                       ") AS v WHERE " + before + " IS NOT " + after;
         }
-        differs += before + " IS NOT " + after;
-        changed += "SELECT " + quoted(table.schema.field(i).name) + " AS c, json_array(" +
-                   recorded(table, i, "OLD", file) + ", " + recorded(table, i, "NEW", file) +
-                   ") AS v WHERE " + before + " IS NOT " + after;
-    }
-    const QByteArray changes = "(SELECT json_group_object(c, json(v)) FROM (" + changed + "))";
+        const QByteArray changes = "(SELECT json_group_object(c, json(v)) FROM (" + changed + "))";
+        const QByteArray merge =
+            "UPDATE journal SET changes = json_patch(changes, " + changes +
+            ") WHERE id = (SELECT max(id) FROM journal WHERE tbl = " + tableName +
+            " AND row_key = OLD." + key +
+            ") AND kind = 2 AND op = (SELECT op FROM journal_session); ";
+        return "CREATE TRIGGER IF NOT EXISTS " + triggerName(table, ofBlob ? "_photo" : "_update") +
+               " AFTER UPDATE OF " + columnList(table, fields, file) + " ON " + target + " WHEN " +
+               differs + " BEGIN " + merge +
+               insert("OLD", JournalSql::Changed, changes, "NULL", " WHERE changes() = 0") + "END";
+    };
     const QByteArray head = "CREATE TRIGGER IF NOT EXISTS ";
-    return {
+    QList<QByteArray> triggers{
         head + triggerName(table, "_insert") + " AFTER INSERT ON " + target + " BEGIN " +
-            insert("NEW", JournalSql::Added, wholeRow(table, "NEW", file), "NULL") + "END",
-        head + triggerName(table, "_update") + " AFTER UPDATE ON " + target + " WHEN " + differs +
-            " BEGIN " + insert("OLD", JournalSql::Changed, changes, "NULL") + "END",
+            insert("NEW", JournalSql::Added, wholeRow(table, "NEW", file), "NULL", "") + "END",
+        update(false),
         head + triggerName(table, "_delete") + " AFTER DELETE ON " + target + " BEGIN " +
             insert("OLD", JournalSql::Deleted, wholeRow(table, "OLD", file),
-                   blob < 0 ? QByteArray("NULL") : column(table, blob, "OLD", file)) +
+                   blob < 0 ? QByteArray("NULL") : column(table, blob, "OLD", file), "") +
             "END",
     };
+    if (blob >= 0)
+        triggers << update(true);
+    return triggers;
 }
 
-// On the server, one function a table, run after each row is written.
+// On the server, one function a table, run after each row is written: by
+// one trigger for added and deleted rows and changes of every column but
+// the blob, and by another for changes of the blob (its argument 'blob').
 QList<QByteArray> serverTrigger(const JournalSql::Table &table)
 {
     const Dialect server = Dialect::Server;
     const QByteArray target = TableSql::name(table.schema.table(), server);
     const QByteArray function = triggerName(table, "");
+    const QByteArray tableName = quoted(table.schema.table());
     const int blob = blobField(table.schema);
-    QByteArray changed;
+    QByteArray changed, changedBlob;
     for (int i = 0; i < table.schema.fieldCount(); ++i) {
         const QByteArray before = column(table, i, "OLD", server);
         const QByteArray after = column(table, i, "NEW", server);
-        changed += "IF " + before + " IS DISTINCT FROM " + after + " THEN ch := ch || " +
-                   "jsonb_build_object(" + quoted(table.schema.field(i).name) +
-                   ", jsonb_build_array(" + recorded(table, i, "OLD", server) + ", " +
-                   recorded(table, i, "NEW", server) + ")); END IF; ";
+        (i == blob ? changedBlob : changed) +=
+            "IF " + before + " IS DISTINCT FROM " + after + " THEN ch := ch || " +
+            "jsonb_build_object(" + quoted(table.schema.field(i).name) + ", jsonb_build_array(" +
+            recorded(table, i, "OLD", server) + ", " + recorded(table, i, "NEW", server) +
+            ")); END IF; ";
     }
+    if (blob >= 0)
+        changed = "IF TG_NARGS > 0 THEN " + changedBlob + "ELSE " + changed + "END IF; ";
     const QByteArray body =
         "DECLARE s jsonb := nullif(current_setting('" + QByteArray(JournalSql::ServerSetting) +
         "', true), '')::jsonb; ch jsonb := '{}'; r record; k integer; BEGIN "
@@ -184,24 +228,34 @@ QList<QByteArray> serverTrigger(const JournalSql::Table &table)
         wholeRow(table, "NEW", server) +
         "; ELSIF TG_OP = 'DELETE' THEN r := OLD; k := 3; ch := " + wholeRow(table, "OLD", server) +
         "; ELSE r := OLD; k := 2; " + changed +
-        "IF ch = '{}' THEN RETURN NULL; END IF; END IF; "
+        "IF ch = '{}' THEN RETURN NULL; END IF; "
+        "UPDATE journal SET changes = (changes::jsonb || ch)::text WHERE id = (SELECT max(id) "
+        "FROM journal WHERE tbl = " +
+        tableName + " AND row_key = " + column(table, table.schema.keyIndex(), "OLD", server) +
+        ") AND kind = 2 AND op = (s->>'op')::bigint; IF FOUND THEN RETURN NULL; END IF; END IF; "
         "INSERT INTO journal (op, at, road, computer, login, role, tbl, row_key, kind, title, "
         "code, changes, photo) VALUES ((s->>'op')::bigint, COALESCE((s->>'at')::bigint, "
         "(extract(epoch FROM clock_timestamp()) * 1000)::bigint), COALESCE(s->>'road', 'other'), "
         "COALESCE(s->>'computer', host(inet_client_addr())), s->>'login', current_user, " +
-        quoted(table.schema.table()) + ", " + column(table, table.schema.keyIndex(), "r", server) +
-        ", k, " + column(table, table.title, "r", server) + ", " +
-        column(table, table.code, "r", server) + ", ch::text, " +
+        tableName + ", " + column(table, table.schema.keyIndex(), "r", server) + ", k, " +
+        column(table, table.title, "r", server) + ", " + column(table, table.code, "r", server) +
+        ", ch::text, " +
         (blob < 0 ? QByteArray("NULL")
                   : "CASE WHEN k = 3 THEN " + column(table, blob, "OLD", server) + " END") +
         "); RETURN NULL; END";
-    return {
+    QList<QByteArray> statements{
         "CREATE OR REPLACE FUNCTION " + function +
             "() RETURNS trigger LANGUAGE plpgsql SET search_path FROM CURRENT AS $f$ " + body +
             " $f$",
-        "CREATE OR REPLACE TRIGGER " + function + " AFTER INSERT OR UPDATE OR DELETE ON " + target +
+        "CREATE OR REPLACE TRIGGER " + function + " AFTER INSERT OR DELETE OR UPDATE OF " +
+            columnList(table, watched(table.schema, false), server) + " ON " + target +
             " FOR EACH ROW EXECUTE FUNCTION " + function + "()",
     };
+    if (blob >= 0)
+        statements << "CREATE OR REPLACE TRIGGER " + triggerName(table, "_photo") +
+                          " AFTER UPDATE OF " + columnList(table, {blob}, server) + " ON " +
+                          target + " FOR EACH ROW EXECUTE FUNCTION " + function + "('blob')";
+    return statements;
 }
 
 } // namespace
@@ -227,7 +281,10 @@ QByteArray JournalSql::countTriggers(Dialect dialect)
 
 int JournalSql::triggerCount(const std::vector<Table> &tables, Dialect dialect)
 {
-    return int(tables.size()) * (dialect == Dialect::File ? 3 : 1);
+    int count = 0;
+    for (const Table &table : tables)
+        count += (dialect == Dialect::File ? 3 : 1) + (blobField(table.schema) >= 0 ? 1 : 0);
+    return count;
 }
 
 QByteArray JournalSql::nextOperation(Dialect dialect)

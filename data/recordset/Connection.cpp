@@ -107,6 +107,7 @@ void Connection::verifyIsDatabase()
 void Connection::close()
 {
     prepared_.clear(); // before the connection they belong to
+    kept_.clear();
     if (db_) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -351,7 +352,24 @@ void Connection::rollback()
 std::vector<QVariantList> Connection::run(const QByteArray &sql, const QVariantList &parameters)
 {
     open();
-    Statement statement(*this, sql);
+    // The statements of every write (the journal's session) are kept
+    // prepared; the rest (making tables, attaching a file) run once.
+    std::unique_ptr<Statement> once;
+    Statement *kept = nullptr;
+    if (sql.startsWith("SELECT") || sql.startsWith("INSERT") || sql.startsWith("UPDATE") ||
+        sql.startsWith("DELETE")) {
+        std::unique_ptr<Statement> &slot = kept_[sql];
+        if (!slot)
+            slot = std::make_unique<Statement>(*this, sql);
+        kept = slot.get();
+        kept->reset();
+    } else {
+        // A file is detached only when no statement is prepared on it.
+        if (sql.startsWith("DETACH"))
+            kept_.clear();
+        once = std::make_unique<Statement>(*this, sql);
+    }
+    Statement &statement = kept ? *kept : *once;
     for (int i = 0; i < parameters.size(); ++i) {
         const QVariant &value = parameters[i];
         switch (value.typeId()) {
@@ -394,5 +412,6 @@ std::vector<QVariantList> Connection::run(const QByteArray &sql, const QVariantL
             }
         rows.push_back(std::move(row));
     }
+    statement.reset();
     return rows;
 }

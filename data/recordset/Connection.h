@@ -89,4 +89,5 @@ private:
         std::unique_ptr<Statement> statement;
     };
     std::map<std::tuple<QString, Write, std::vector<int>>, Prepared> prepared_;
+    std::map<QByteArray, std::unique_ptr<Statement>> kept_; // of run()
 };

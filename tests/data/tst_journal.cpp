@@ -109,9 +109,30 @@ void TestJournal::eachWriteLeavesOneRecord()
     const qint64 key = j.addGoods(QStringLiteral("Фильтр масляный"), 10, photo);
     j.setCount(key, 8);
     j.setCount(key, 8); // writes nothing new: no record
+    // A new name and a new photo in one post: one record of both.
+    const QByteArray newPhoto(3000, 'q');
+    {
+        Transaction transaction(*j.store, QString::fromLatin1(Journal::Road::Editor));
+        RowWriter(*j.store).update(j.goods, key, {G::Name, G::Photo},
+                                   {StoreValue{false, 0, QStringLiteral("Фильтр маслянный"), {}},
+                                    StoreValue{false, 0, {}, newPhoto}},
+                                   [](const RowWriter::StoredRow &) {});
+        transaction.commit();
+    }
+    const JournalRecord both = j.records().front();
+    QCOMPARE(both.changes.keys(), (QStringList{"screenshots", "tovName"}));
+    QCOMPARE(both.changes.value("screenshots").toArray(), (QJsonArray{3000, 3000}));
+    QCOMPARE(both.digestBefore, JournalWitness::digest(photo));
+    QCOMPARE(both.digestAfter, JournalWitness::digest(newPhoto));
+    // Another program's new photo alone is seen as well.
+    j.catalogue.query("UPDATE tovars SET screenshots = ? WHERE auto_id = ?",
+                      {QByteArray(10, 'x'), key});
+    QCOMPARE(j.records().front().changes.value("screenshots").toArray(), (QJsonArray{3000, 10}));
+    QCOMPARE(j.records().front().road, QStringLiteral("other"));
     j.remove(key);
-    const auto records = j.records();
-    QCOMPARE(records.size(), size_t(3));
+    auto records = j.records();
+    QCOMPARE(records.size(), size_t(5));
+    records.erase(records.begin() + 1, records.begin() + 3);
 
     const JournalRecord &added = records[2];
     QCOMPARE(added.kind, int(JournalSql::Added));
@@ -136,7 +157,7 @@ void TestJournal::eachWriteLeavesOneRecord()
     QCOMPARE(deleted.kind, int(JournalSql::Deleted));
     QCOMPARE(deleted.road, QStringLiteral("grid"));
     QVERIFY(deleted.hasBlob);
-    QCOMPARE(JournalQuery(*j.store).deletedBlob(deleted.id), photo);
+    QCOMPARE(JournalQuery(*j.store).deletedBlob(deleted.id), QByteArray(10, 'x'));
 }
 
 void TestJournal::refusedWriteLeavesNone()
