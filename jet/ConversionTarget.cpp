@@ -71,6 +71,11 @@ void FileConversionTarget::setNextKey(const TableSchema &table, qint64 next)
     }
 }
 
+Store &FileConversionTarget::store()
+{
+    return *connection_;
+}
+
 void FileConversionTarget::commit()
 {
     inserts_.clear();
@@ -106,6 +111,11 @@ void ServerConversionTarget::insert(const TableSchema &table, const std::vector<
 void ServerConversionTarget::setNextKey(const TableSchema &table, qint64 next)
 {
     ServerCatalogue::setNextKey(server_, table, next);
+}
+
+Store &ServerConversionTarget::store()
+{
+    return server_;
 }
 
 void ServerConversionTarget::commit()

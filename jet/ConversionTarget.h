@@ -23,6 +23,8 @@ public:
     virtual void insert(const TableSchema &table, const std::vector<StoreValue> &row) = 0;
     // The next row added to the table later gets the key `next`.
     virtual void setNextKey(const TableSchema &table, qint64 next) = 0;
+    // The store written to, between begin() and commit().
+    virtual Store &store() = 0;
     virtual void commit() = 0;
 };
 
@@ -36,6 +38,7 @@ public:
     void begin() override;
     void insert(const TableSchema &table, const std::vector<StoreValue> &row) override;
     void setNextKey(const TableSchema &table, qint64 next) override;
+    Store &store() override;
     void commit() override;
 
 private:
@@ -55,6 +58,7 @@ public:
     void begin() override;
     void insert(const TableSchema &table, const std::vector<StoreValue> &row) override;
     void setNextKey(const TableSchema &table, qint64 next) override;
+    Store &store() override;
     void commit() override;
 
 private:

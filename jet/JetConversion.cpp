@@ -4,9 +4,11 @@
 #include "ConversionTarget.h"
 #include "JetFile.h"
 #include "JetTable.h"
+#include "journal/Journal.h"
 #include "recordset/Currency.h"
 #include "recordset/Error.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QLocale>
 #include <QSet>
@@ -430,6 +432,11 @@ ConversionSummary Converter::run()
     references[1] = copyReferences(sources[1], &summary_.makes);
     references[2] = copyReferences(sources[2], &summary_.countries);
     copyGoods(sources[3], references);
+    Journal::recordLoad(target_.store(), QFileInfo(file_.name()).fileName(),
+                        {{CatalogueSchema::categories().table(), summary_.categories},
+                         {CatalogueSchema::makes().table(), summary_.makes},
+                         {CatalogueSchema::countries().table(), summary_.countries},
+                         {CatalogueSchema::goods().table(), summary_.goods}});
     target_.commit();
     if (progress_)
         progress_(done_, std::max(done_, total_));

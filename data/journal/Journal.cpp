@@ -1,6 +1,7 @@
 #include "Journal.h"
 
 #include "CatalogueSchema.h"
+#include "JournalWitness.h"
 #include "recordset/Store.h"
 #include "recordset/Transaction.h"
 
@@ -42,6 +43,21 @@ bool Journal::prepare(Store &store)
         store.run(statement);
     transaction.commit();
     return standing();
+}
+
+void Journal::recordLoad(Store &store, const QString &source,
+                         const std::vector<std::pair<QString, qint64>> &counts)
+{
+    const auto dialect = store.dialect();
+    for (const QByteArray &statement : JournalSql::create(tables(), dialect))
+        store.run(statement);
+    const JournalWitness::Place place = JournalWitness::thisPlace();
+    const qint64 operation = store.run(JournalSql::nextOperation(dialect)).at(0).at(0).toLongLong();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (const auto &[table, count] : counts)
+        store.run(JournalSql::insertRecord(dialect),
+                  {operation, now, QString::fromLatin1(Road::Conversion), place.computer,
+                   place.login, table, count, int(JournalSql::Loaded), source});
 }
 
 int Journal::prune(Store &store, const QDateTime &before, int batch)

@@ -25,6 +25,12 @@ public:
     // store refuses to make it.
     static bool prepare(Store &store);
 
+    // Makes the journal in a catalogue just filled from `source` (inside
+    // the transaction that filled it, before the triggers could see the
+    // rows) and records how many rows each table got, as one operation.
+    static void recordLoad(Store &store, const QString &source,
+                           const std::vector<std::pair<QString, qint64>> &counts);
+
     // Removes at most `batch` records made before `before`, in a
     // transaction of its own; returns how many went.
     static int prune(Store &store, const QDateTime &before, int batch);

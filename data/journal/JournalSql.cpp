@@ -51,6 +51,9 @@ constexpr const char *kSetDigests =
     "UPDATE journal SET digest_before = ?1, digest_after = ?2 WHERE id = (SELECT MAX(id) "
     "FROM journal WHERE tbl = ?3 AND row_key = ?4)";
 
+constexpr const char *kInsertRecord =
+    "INSERT INTO journal (op, at, road, computer, login, tbl, row_key, kind, title) VALUES (?1, "
+    "?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
 constexpr const char *kRecordColumns =
     "id, op, at, road, computer, login, role, tbl, row_key, kind, title, code, changes, "
     "photo IS NOT NULL, digest_before, digest_after";
@@ -305,6 +308,11 @@ QByteArray JournalSql::closeSession(Dialect dialect)
 QByteArray JournalSql::setDigests(Dialect dialect)
 {
     return numbered(kSetDigests, dialect);
+}
+
+QByteArray JournalSql::insertRecord(Dialect dialect)
+{
+    return numbered(kInsertRecord, dialect);
 }
 
 QByteArray JournalSql::recordColumns()

@@ -28,7 +28,9 @@ public:
     };
 
     // What a record's kind column holds.
-    enum Kind { Added = 1, Changed = 2, Deleted = 3 };
+    // Loaded: a table filled as a whole when a catalogue was made from
+    // another (the key is the count of rows, the title where they came from).
+    enum Kind { Added = 1, Changed = 2, Deleted = 3, Loaded = 4 };
 
     // The journal's table, its indexes and the triggers of `tables`, each
     // made only when missing.
@@ -47,6 +49,10 @@ public:
     // The photo's digests on the last record of a row: ?1 before, ?2 after,
     // ?3 table, ?4 key.
     static QByteArray setDigests(Dialect dialect);
+
+    // A record of the program's own, beside its triggers: ?1 op, ?2 at,
+    // ?3 road, ?4 computer, ?5 login, ?6 table, ?7 key, ?8 kind, ?9 title.
+    static QByteArray insertRecord(Dialect dialect);
 
     // The columns every reading of records selects, in this order.
     static QByteArray recordColumns();

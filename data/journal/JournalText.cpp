@@ -14,12 +14,13 @@ struct TableWords
 {
     const char *table;
     const char *noun; // every noun here is feminine, as the verbs below are
+    const char *plural;
 };
 constexpr TableWords kTables[] = {
-    {"tovars", "запчасть"},
-    {"category", "категория"},
-    {"autotype", "марка"},
-    {"country", "страна"},
+    {"tovars", "запчасть", "запчасти"},
+    {"category", "категория", "категории"},
+    {"autotype", "марка", "марки"},
+    {"country", "страна", "страны"},
 };
 
 struct RoadWords
@@ -48,6 +49,14 @@ std::optional<FieldDef> fieldOf(const QString &table, const QString &column)
     return std::nullopt;
 }
 
+QString noun(const QString &table, bool plural = false)
+{
+    for (const TableWords &words : kTables)
+        if (table == QLatin1String(words.table))
+            return QString::fromUtf8(plural ? words.plural : words.noun);
+    return table;
+}
+
 QString quotedName(const QString &text)
 {
     return QStringLiteral("«%1»").arg(text);
@@ -70,6 +79,8 @@ QString JournalText::kind(int kind)
         return QStringLiteral("изменена");
     case JournalSql::Deleted:
         return QStringLiteral("удалена");
+    case JournalSql::Loaded:
+        return QStringLiteral("перенесена");
     default:
         return {};
     }
@@ -85,10 +96,7 @@ QString JournalText::road(const QString &road)
 
 QString JournalText::row(const JournalRecord &record)
 {
-    QString noun = record.table;
-    for (const TableWords &words : kTables)
-        if (record.table == QLatin1String(words.table))
-            noun = QString::fromUtf8(words.noun);
+    const QString noun = ::noun(record.table);
     QString title = record.title;
     if (title.isEmpty()) {
         // A row deleted by a change of its name: the name it had.
@@ -157,6 +165,11 @@ QString JournalText::column(const JournalRecord &record, const QString &name) co
 
 QString JournalText::what(const JournalRecord &record) const
 {
+    if (record.kind == JournalSql::Loaded)
+        return QStringLiteral("перенесены %1: %2 из «%3»")
+            .arg(noun(record.table, true))
+            .arg(record.key)
+            .arg(record.title);
     if (record.kind != JournalSql::Changed)
         return QStringLiteral("%1 %2").arg(kind(record.kind), row(record));
     QStringList lines;

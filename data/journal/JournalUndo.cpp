@@ -116,6 +116,12 @@ JournalUndo::Result JournalUndo::undo(const std::vector<JournalRecord> &records,
             result.left << QStringLiteral("%1: таблицы нет в каталоге").arg(row);
             continue;
         }
+        if (record.kind == JournalSql::Loaded) {
+            result.left << QStringLiteral("%1: перенос каталога не отменяется; чтобы начать "
+                                          "заново, переведите каталог ещё раз")
+                               .arg(text_.what(record));
+            continue;
+        }
         const QVariantList now = currentRow(store_, *schema, record.key);
         const QStringList since = changedSince(record);
         if (record.kind == JournalSql::Deleted) {

@@ -1,6 +1,9 @@
 #include "JetTestCatalogue.h"
-#include "ReadOnlyFile.h"
 #include "JetTestWriter.h"
+#include "ReadOnlyFile.h"
+#include "journal/JournalQuery.h"
+#include "journal/JournalSql.h"
+#include "journal/JournalText.h"
 
 #include "CatalogueSchema.h"
 #include "jet/JetCatalogue.h"
@@ -258,6 +261,18 @@ void TestJetConversion::everyRowComesOverExactly()
 
     Connection converted(target);
     converted.open();
+    // The journal starts with the conversion: how many rows each table got,
+    // and from where; the rows themselves were not recorded one by one.
+    const auto loads = JournalQuery(converted).page({}, 0, 100);
+    QCOMPARE(loads.size(), size_t(4));
+    for (const JournalRecord &load : loads) {
+        QCOMPARE(load.road, QStringLiteral("conversion"));
+        QCOMPARE(load.kind, int(JournalSql::Loaded));
+        QCOMPARE(load.title, QStringLiteral("old.mdb"));
+    }
+    QCOMPARE(loads.front().operation, loads.back().operation);
+    QCOMPARE(JournalText().what(loads.front()),
+             QStringLiteral("перенесены запчасти: %1 из «old.mdb»").arg(goods.size()));
     Statement rows(converted, "SELECT auto_id, codeTov, numSklad, cat_id, tovName, models, counts, "
                               "price, auto_type, country_id, screenshots FROM tovars "
                               "ORDER BY auto_id");
