@@ -41,11 +41,15 @@ constexpr const char *kCountServerTriggers =
 
 constexpr const char *kFileNextOperation = "SELECT COALESCE(MAX(op), 0) + 1 FROM journal";
 constexpr const char *kServerNextOperation = "SELECT nextval('journal_op_seq')";
+// Both open the session and give back its operation's number, in one
+// statement: a post waits for one answer of the server, not two.
 constexpr const char *kFileOpenSession =
-    "INSERT INTO journal_session (op, at, road, computer, login) VALUES (?1, ?2, ?3, ?4, ?5)";
+    "INSERT INTO journal_session (op, at, road, computer, login) SELECT COALESCE(MAX(op), 0) + "
+    "1, ?1, ?2, ?3, ?4 FROM journal RETURNING op";
 constexpr const char *kServerOpenSession =
-    "SELECT set_config('autoparts.journal', json_build_object('op', $1::bigint, 'at', "
-    "$2::bigint, 'road', $3::text, 'computer', $4::text, 'login', $5::text)::text, true)";
+    "SELECT (set_config('autoparts.journal', json_build_object('op', nextval('journal_op_seq'), "
+    "'at', $1::bigint, 'road', $2::text, 'computer', $3::text, 'login', $4::text)::text, "
+    "true)::json->>'op')::bigint";
 constexpr const char *kFileCloseSession = "DELETE FROM journal_session";
 constexpr const char *kSetDigests =
     "UPDATE journal SET digest_before = ?1, digest_after = ?2 WHERE id = (SELECT MAX(id) "

@@ -40,9 +40,10 @@ public:
     static QByteArray countTriggers(Dialect dialect);
     static int triggerCount(const std::vector<Table> &tables, Dialect dialect);
 
-    // The number of the transaction's operation, then the session.
-    // ?1 op, ?2 at (ms since 1970, UTC), ?3 road, ?4 computer, ?5 login.
+    // The number of a new operation.
     static QByteArray nextOperation(Dialect dialect);
+    // Opens the transaction's session and gives back its operation's
+    // number: ?1 at (ms since 1970, UTC), ?2 road, ?3 computer, ?4 login.
     static QByteArray openSession(Dialect dialect);
     // Run before the commit (on the server the setting ends by itself).
     static QByteArray closeSession(Dialect dialect);

@@ -27,11 +27,14 @@ JournalWitness::JournalWitness(Place place, Clock clock)
 
 void JournalWitness::begun(Store &store, const QString &road)
 {
-    const auto dialect = store.dialect();
-    operation_ = store.run(JournalSql::nextOperation(dialect)).at(0).at(0).toLongLong();
-    store.run(JournalSql::openSession(dialect),
-              {operation_, clock_().toMSecsSinceEpoch(),
-               road.isEmpty() ? QStringLiteral("program") : road, place_.computer, place_.login});
+    operation_ =
+        store
+            .run(JournalSql::openSession(store.dialect()),
+                 {clock_().toMSecsSinceEpoch(), road.isEmpty() ? QStringLiteral("program") : road,
+                  place_.computer, place_.login})
+            .at(0)
+            .at(0)
+            .toLongLong();
 }
 
 void JournalWitness::committing(Store &store)
