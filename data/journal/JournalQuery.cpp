@@ -1,9 +1,11 @@
 #include "JournalQuery.h"
 
+#include "Journal.h"
 #include "JournalSql.h"
 #include "recordset/Store.h"
 
 #include <QTimeZone>
+#include <map>
 
 namespace {
 
@@ -87,20 +89,48 @@ std::vector<JournalRecord> JournalQuery::page(const Filter &filter, qint64 below
     }
     const QString text = filter.text.trimmed();
     if (!text.isEmpty()) {
-        QByteArray any = " AND (";
+        const auto dialect = store_.dialect();
         bool number = false;
         const qint64 key = text.toLongLong(&number);
+        QByteArray any = " AND (";
         if (number) {
             any += "row_key = ? OR ";
             values << key;
         }
+        // A changed row is found by its name as it stands now, or by a new
+        // name among its changes; an added or deleted one by its own.
+        QByteArray named;
         bool first = true;
         for (const QString &pattern : patterns(text)) {
-            if (!first)
-                any += " OR ";
-            first = false;
+            any += first ? "" : " OR ";
             any += "code LIKE ? ESCAPE '\\' OR title LIKE ? ESCAPE '\\'";
             values << pattern << pattern;
+            if (!number) {
+                any += " OR changes LIKE ? ESCAPE '\\'";
+                values << pattern;
+            }
+            first = false;
+        }
+        for (const JournalSql::Table &table : Journal::tables()) {
+            if (table.title < 0)
+                continue;
+            const auto name = [&](int field) {
+                return TableSql::name(table.schema.field(field).name, dialect);
+            };
+            QByteArray like;
+            for (const QString &pattern : patterns(text)) {
+                for (const int field : {table.title, table.code}) {
+                    if (field < 0)
+                        continue;
+                    like += (like.isEmpty() ? "" : " OR ") + name(field) + " LIKE ? ESCAPE '\\'";
+                    values << pattern;
+                }
+            }
+            any += " OR (tbl = ? AND row_key IN (SELECT " + name(table.schema.keyIndex()) +
+                   " FROM " + TableSql::name(table.schema.table(), dialect) + " WHERE " + like +
+                   "))";
+            // The table's name is bound after its patterns, as it stands last.
+            values.insert(values.size() - int(like.count('?')), table.schema.table());
         }
         sql += any + ')';
     }
@@ -120,7 +150,45 @@ std::vector<JournalRecord> JournalQuery::page(const Filter &filter, qint64 below
     std::vector<JournalRecord> records;
     for (const QVariantList &row : store_.run(numbered, values))
         records.push_back(JournalRecord::fromRow(row));
+    nameChangedRows(records);
     return records;
+}
+
+void JournalQuery::nameChangedRows(std::vector<JournalRecord> &records)
+{
+    const auto dialect = store_.dialect();
+    for (const JournalSql::Table &table : Journal::tables()) {
+        if (table.title < 0)
+            continue;
+        QVariantList keys;
+        for (const JournalRecord &record : records)
+            if (record.title.isEmpty() && record.table == table.schema.table())
+                keys << record.key;
+        if (keys.isEmpty())
+            continue;
+        const auto name = [&](int field) {
+            return field < 0 ? QByteArray("NULL")
+                             : TableSql::name(table.schema.field(field).name, dialect);
+        };
+        QByteArray list;
+        for (int i = 1; i <= keys.size(); ++i)
+            list += (i > 1 ? ", " : "") +
+                    QByteArray(dialect == TableSql::Dialect::File ? "?" : "$") +
+                    QByteArray::number(i);
+        std::map<qint64, std::pair<QString, QString>> names;
+        for (const QVariantList &row : store_.run(
+                 "SELECT " + name(table.schema.keyIndex()) + ", " + name(table.title) + ", " +
+                     name(table.code) + " FROM " + TableSql::name(table.schema.table(), dialect) +
+                     " WHERE " + name(table.schema.keyIndex()) + " IN (" + list + ")",
+                 keys))
+            names[row.value(0).toLongLong()] = {row.value(1).toString(), row.value(2).toString()};
+        for (JournalRecord &record : records)
+            if (record.title.isEmpty() && record.table == table.schema.table()) {
+                const auto found = names.find(record.key);
+                if (found != names.end())
+                    std::tie(record.title, record.code) = found->second;
+            }
+    }
 }
 
 std::vector<JournalRecord> JournalQuery::operation(qint64 operation)

@@ -38,5 +38,8 @@ public:
     JournalRecord lastOf(const QString &table, qint64 key, int kind);
 
 private:
+    // A changed row's record keeps no name: the row's name as it stands.
+    void nameChangedRows(std::vector<JournalRecord> &records);
+
     Store &store_;
 };

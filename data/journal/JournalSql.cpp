@@ -118,6 +118,15 @@ QByteArray wholeRow(const JournalSql::Table &table, const char *row, Dialect dia
     return (dialect == Dialect::File ? "json_object(" : "jsonb_build_object(") + pairs + ')';
 }
 
+// A row's name or article as a record keeps it: for an added or deleted
+// row; a changed one is named by its row as it stands when read, and a new
+// name is among its changes. A year of price changes stays small so.
+QByteArray named(const JournalSql::Table &table, int field, const char *row, int kind,
+                 Dialect dialect)
+{
+    return kind == JournalSql::Changed ? QByteArray("NULL") : column(table, field, row, dialect);
+}
+
 QByteArray triggerName(const JournalSql::Table &table, const char *event)
 {
     return "journal_" + table.schema.table().toUtf8() + event;
@@ -161,8 +170,8 @@ QList<QByteArray> fileTriggers(const JournalSql::Table &table)
                "code, changes, photo) SELECT s.op, COALESCE(s.at, " +
                QByteArray(kFileNow) + "), COALESCE(s.road, 'other'), s.computer, s.login, " +
                tableName + ", " + row + '.' + key + ", " + QByteArray::number(kind) + ", " +
-               column(table, table.title, row, file) + ", " + column(table, table.code, row, file) +
-               ", " + changes + ", " + photo +
+               named(table, table.title, row, kind, file) + ", " +
+               named(table, table.code, row, kind, file) + ", " + changes + ", " + photo +
                " FROM (SELECT 1) AS one LEFT JOIN journal_session AS s" + when + "; ";
     };
     const auto update = [&](bool ofBlob) {
@@ -245,8 +254,8 @@ QList<QByteArray> serverTrigger(const JournalSql::Table &table)
         "(extract(epoch FROM clock_timestamp()) * 1000)::bigint), COALESCE(s->>'road', 'other'), "
         "COALESCE(s->>'computer', host(inet_client_addr())), s->>'login', current_user, " +
         tableName + ", " + column(table, table.schema.keyIndex(), "r", server) + ", k, " +
-        column(table, table.title, "r", server) + ", " + column(table, table.code, "r", server) +
-        ", ch::text, " +
+        "CASE WHEN k <> 2 THEN " + column(table, table.title, "r", server) + " END, " +
+        "CASE WHEN k <> 2 THEN " + column(table, table.code, "r", server) + " END, ch::text, " +
         (blob < 0 ? QByteArray("NULL")
                   : "CASE WHEN k = 3 THEN " + column(table, blob, "OLD", server) + " END") +
         "); RETURN NULL; END";

@@ -391,6 +391,22 @@ void TestJournal::pagesWalkNewestFirstThroughFilters()
     JournalQuery::Filter filter;
     filter.text = QStringLiteral("фильтр"); // typed in small letters
     QCOMPARE(query.page(filter, 0, 100).size(), size_t(12));
+    // A change keeps no name of its own: it is found and shown by the row's
+    // name as it stands, and by an old name among its changes.
+    j.setCount(keys[1], 100);
+    QCOMPARE(query.page(filter, 0, 100).size(), size_t(13));
+    QCOMPARE(query.page({}, 0, 1).front().title, QStringLiteral("Фильтр 1"));
+    {
+        Transaction transaction(*j.store, QString::fromLatin1(Journal::Road::Editor));
+        RowWriter(*j.store).update(j.goods, keys[0], {G::Name},
+                                   {StoreValue{false, 0, QStringLiteral("Фара"), {}}});
+        transaction.commit();
+    }
+    JournalQuery::Filter renamed;
+    renamed.text = QStringLiteral("лампа 0");
+    QCOMPARE(query.page(renamed, 0, 100).size(), size_t(2)); // added as a lamp, then renamed
+    renamed.text = QStringLiteral("фара");
+    QCOMPARE(query.page(renamed, 0, 100).size(), size_t(2)); // both, by the name it has now
     filter.from = QDate(2026, 3, 10);
     filter.to = QDate(2026, 3, 12);
     const auto period = query.page(filter, 0, 100);
