@@ -17,6 +17,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
+#include <set>
 
 namespace {
 
@@ -93,6 +94,7 @@ private slots:
     void eachWriteLeavesOneRecord();
     void refusedWriteLeavesNone();
     void otherProgramsChangesAreRecorded();
+    void twoWorkstationsAreBothRecorded();
     void deletedRowComesBackWithItsPhotoAndKey();
     void changedSinceIsAskedNotOverwritten();
     void operationIsUndoneAsOne();
@@ -223,6 +225,33 @@ void TestJournal::otherProgramsChangesAreRecorded()
     // The program's own next write is its own again.
     j.setCount(key, 6);
     QCOMPARE(j.records().front().road, QStringLiteral("editor"));
+}
+
+void TestJournal::twoWorkstationsAreBothRecorded()
+{
+    Journaled j;
+    const auto second = j.catalogue.connect();
+    QVERIFY(Journal::prepare(*second)); // stands already: nothing to make
+    second->setWitness(std::make_shared<JournalWitness>(
+        JournalWitness::Place{QStringLiteral("склад"), QStringLiteral("ivan")}));
+    const qint64 key = j.addGoods(QStringLiteral("Шрус"), 10);
+    for (int n = 0; n < 3; ++n) {
+        j.setCount(key, 20 + n);
+        Transaction transaction(*second, QString::fromLatin1(Journal::Road::Editor));
+        RowWriter(*second).update(j.goods, key, {G::Price},
+                                  {StoreValue{false, 1000000 * (n + 1), {}, {}}});
+        transaction.commit();
+    }
+    const auto records = j.records();
+    QCOMPARE(records.size(), size_t(7));
+    std::set<qint64> operations;
+    for (size_t n = 0; n < 6; ++n) {
+        const bool ivan = n % 2 == 0; // newest first: the second workstation wrote last
+        QCOMPARE(records[n].computer, ivan ? QStringLiteral("склад") : QStringLiteral("касса-1"));
+        QCOMPARE(records[n].changes.keys(), QStringList{ivan ? "price" : "counts"});
+        operations.insert(records[n].operation);
+    }
+    QCOMPARE(operations.size(), size_t(6));
 }
 
 void TestJournal::deletedRowComesBackWithItsPhotoAndKey()
