@@ -185,3 +185,27 @@ QString JournalText::what(const JournalRecord &record) const
     }
     return lines.join(QStringLiteral("; "));
 }
+
+QString JournalText::details(const JournalRecord &record) const
+{
+    if (record.kind != JournalSql::Added && record.kind != JournalSql::Deleted)
+        return what(record);
+    const auto schema = Journal::schemaOf(record.table);
+    if (!schema)
+        return what(record);
+    QString title;
+    for (const JournalSql::Table &table : Journal::tables())
+        if (table.schema.table() == record.table && table.title >= 0)
+            title = table.schema.field(table.title).name;
+    QStringList parts;
+    for (const FieldDef &def : schema->fields()) {
+        const QJsonValue stored = record.changes.value(def.name);
+        if (def.name == title || stored.isNull() || stored.isUndefined())
+            continue;
+        parts << (def.type == FieldType::Blob
+                      ? value(record.table, def.name, stored)
+                      : QStringLiteral("%1: %2").arg(label(record.table, def.name),
+                                                     value(record.table, def.name, stored)));
+    }
+    return parts.join(QStringLiteral("; "));
+}

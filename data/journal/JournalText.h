@@ -19,6 +19,10 @@ public:
     // What changed: one line for an added or deleted row, "; "-joined
     // column changes for a changed one.
     QString what(const JournalRecord &record) const;
+    // What a record holds, for a list's column of changes: a changed
+    // row's changes; an added or deleted row's values beside its name
+    // («Артикул: A-1; Количество: 10; Цена: 289,50»).
+    QString details(const JournalRecord &record) const;
     // One changed column: «Цена: 289,50 → 310,00».
     QString column(const JournalRecord &record, const QString &name) const;
     // A value of a column as a shop reads it («289,50», «Фильтры», «пусто»).

@@ -500,6 +500,9 @@ void TestJournal::wordsForAShop()
     QCOMPARE(text.what(records[1]),
              QStringLiteral("Категория: пусто → Масла; Цена: 289,50 → 310,00"));
     QCOMPARE(text.what(records[2]), QStringLiteral("Количество: 10 → 8"));
+    QCOMPARE(text.details(records[0]),
+             QStringLiteral("Артикул: A-Фильтр масляный; Категория: Масла; Количество: 8; "
+                            "Цена: 310,00"));
     QCOMPARE(JournalText::road(records[1].road), QStringLiteral("прайс-лист"));
 }
 

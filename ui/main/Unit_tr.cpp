@@ -11,6 +11,8 @@
 #include "gui/MessageBoxes.h"
 #include "ui/exchange/ExchangeCommands.h"
 #include "ui/goods/Unit_editTovars.h"
+#include "ui/journal/JournalKeeper.h"
+#include "ui/journal/JournalWindow.h"
 #include "ui/reference/Unit_Category.h"
 #include "ui/reference/Unit_country.h"
 #include "ui/reference/Unit_marka.h"
@@ -85,6 +87,8 @@ TfrmMain::TfrmMain(QWidget *parent) : QMainWindow(parent), ImageList1(ToolPictur
     resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
     new MenuShortcuts(this, {mnuAdd, mnuEdit, mnuDelete, mnuCategory, mnuMark, mnuCountry});
     Backups = new BackupService(this);
+    Keeper = new JournalKeeper(this);
+    Keeper->setHold([this] { return Backups->isRunning(); });
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -132,6 +136,9 @@ void TfrmMain::createMenu()
     mnuService->addSeparator();
     mnuBackup = menuItem(mnuService, QStringLiteral("Сделать резервную копию"));
     mnuRestore = menuItem(mnuService, QStringLiteral("Восстановить из копии…"));
+    mnuService->addSeparator();
+    mnuJournal = menuItem(mnuService, QStringLiteral("Журнал изменений…"));
+    mnuHistory = menuItem(mnuService, QStringLiteral("История запчасти"));
 
     N7 = MainMenu1->addMenu(QStringLiteral("Справка"));
     N1 = menuItem(N7, QStringLiteral("О программе"));
@@ -164,6 +171,8 @@ void TfrmMain::createMenu()
     on(mnuImport, &TfrmMain::mnuImportClick);
     on(mnuBackup, &TfrmMain::mnuBackupClick);
     on(mnuRestore, &TfrmMain::mnuRestoreClick);
+    on(mnuJournal, &TfrmMain::mnuJournalClick);
+    on(mnuHistory, &TfrmMain::mnuHistoryClick);
     on(N1, &TfrmMain::N1Click);
     on(N8, &TfrmMain::N8Click);
 }
@@ -517,6 +526,16 @@ void TfrmMain::mnuRestoreClick()
     }
     if (replaced)
         resetView();
+}
+
+void TfrmMain::mnuJournalClick()
+{
+    JournalWindow::showJournal(this);
+}
+
+void TfrmMain::mnuHistoryClick()
+{
+    JournalWindow::showHistory(this);
 }
 
 void TfrmMain::resetView()

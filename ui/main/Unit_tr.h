@@ -11,6 +11,7 @@
 class BackupService;
 class DBGrid;
 class DBImage;
+class JournalKeeper;
 class PressToolButton;
 class QAction;
 class QCheckBox;
@@ -45,10 +46,13 @@ public:
     QAction *mnuSortKod, *N5, *N12, *N6, *N15, *N14, *N11, *N10, *N9;
     QAction *mnuOrderAsc, *mnuOrderDesc;
     QAction *mnuExport, *mnuImport, *mnuBackup, *mnuRestore;
+    QAction *mnuJournal, *mnuHistory;
     QAction *N1, *N8;
     QList<QIcon> ImageList1;
     // The catalogue's copies: the daily one, on request, and restoring one.
     BackupService *Backups;
+    // Removes the journal's records older than a year, after start-up.
+    JournalKeeper *Keeper;
 
     QWidget *ControlBar1;
     QWidget *ToolBar1;
@@ -81,6 +85,8 @@ public:
     void mnuImportClick();
     void mnuBackupClick();
     void mnuRestoreClick();
+    void mnuJournalClick();
+    void mnuHistoryClick();
     void mnuPrintAllClick();
     void mnuPrintSelectClick();
     void gridAutoDblClick();

@@ -78,7 +78,8 @@ void TestBackupCommands::serviceMenuStandsBeforeHelp()
     for (QAction *item : frmMain->mnuService->actions())
         items << (item->isSeparator() ? QStringLiteral("—") : item->text());
     QCOMPARE(items, (QStringList{"Сохранить найденные в таблицу…", "Загрузить прайс-лист…", "—",
-                                 "Сделать резервную копию", "Восстановить из копии…"}));
+                                 "Сделать резервную копию", "Восстановить из копии…", "—",
+                                 "Журнал изменений…", "История запчасти"}));
 }
 
 QStringList TestBackupCommands::restoreRow(int row)
