@@ -190,15 +190,28 @@ QList<QByteArray> fileTriggers(const JournalSql::Table &table)
                        ") AS v WHERE " + before + " IS NOT " + after;
         }
         const QByteArray changes = "(SELECT json_group_object(c, json(v)) FROM (" + changed + "))";
+        // The other trigger's record of the same write holds only the
+        // other trigger's columns; a second write of the row in the same
+        // operation gets a record of its own, so that each keeps its before.
+        const QByteArray blobPath =
+            "'$." + table.schema.field(blob < 0 ? 0 : blob).name.toUtf8() + '\'';
+        const QByteArray mergeable =
+            ofBlob ? "json_extract(changes, " + blobPath + ") IS NULL"
+                   : "json_extract(changes, " + blobPath +
+                         ") IS NOT NULL AND (SELECT count(*) FROM json_each(changes)) = 1";
         const QByteArray merge =
-            "UPDATE journal SET changes = json_patch(changes, " + changes +
-            ") WHERE id = (SELECT max(id) FROM journal WHERE tbl = " + tableName +
-            " AND row_key = OLD." + key +
-            ") AND kind = 2 AND op = (SELECT op FROM journal_session); ";
+            blob < 0 ? QByteArray()
+                     : "UPDATE journal SET changes = json_patch(changes, " + changes +
+                           ") WHERE id = (SELECT max(id) FROM journal WHERE tbl = " + tableName +
+                           " AND row_key = OLD." + key +
+                           ") AND kind = 2 AND op = (SELECT op FROM journal_session) AND " +
+                           mergeable + "; ";
         return "CREATE TRIGGER IF NOT EXISTS " + triggerName(table, ofBlob ? "_photo" : "_update") +
                " AFTER UPDATE OF " + columnList(table, fields, file) + " ON " + target + " WHEN " +
                differs + " BEGIN " + merge +
-               insert("OLD", JournalSql::Changed, changes, "NULL", " WHERE changes() = 0") + "END";
+               insert("OLD", JournalSql::Changed, changes, "NULL",
+                      blob < 0 ? "" : " WHERE changes() = 0") +
+               "END";
     };
     const QByteArray head = "CREATE TRIGGER IF NOT EXISTS ";
     QList<QByteArray> triggers{
@@ -225,6 +238,7 @@ QList<QByteArray> serverTrigger(const JournalSql::Table &table)
     const QByteArray function = triggerName(table, "");
     const QByteArray tableName = quoted(table.schema.table());
     const int blob = blobField(table.schema);
+    const QByteArray blobName = blob < 0 ? QByteArray() : quoted(table.schema.field(blob).name);
     QByteArray changed, changedBlob;
     for (int i = 0; i < table.schema.fieldCount(); ++i) {
         const QByteArray before = column(table, i, "OLD", server);
@@ -243,12 +257,19 @@ QList<QByteArray> serverTrigger(const JournalSql::Table &table)
         "IF TG_OP = 'INSERT' THEN r := NEW; k := 1; ch := " +
         wholeRow(table, "NEW", server) +
         "; ELSIF TG_OP = 'DELETE' THEN r := OLD; k := 3; ch := " + wholeRow(table, "OLD", server) +
-        "; ELSE r := OLD; k := 2; " + changed +
-        "IF ch = '{}' THEN RETURN NULL; END IF; "
-        "UPDATE journal SET changes = (changes::jsonb || ch)::text WHERE id = (SELECT max(id) "
-        "FROM journal WHERE tbl = " +
-        tableName + " AND row_key = " + column(table, table.schema.keyIndex(), "OLD", server) +
-        ") AND kind = 2 AND op = (s->>'op')::bigint; IF FOUND THEN RETURN NULL; END IF; END IF; "
+        "; ELSE r := OLD; k := 2; " + changed + "IF ch = '{}' THEN RETURN NULL; END IF; " +
+        (blob < 0
+             ? QByteArray()
+             : "UPDATE journal SET changes = (changes::jsonb || ch)::text WHERE id = (SELECT "
+               "max(id) FROM journal WHERE tbl = " +
+                   tableName +
+                   " AND row_key = " + column(table, table.schema.keyIndex(), "OLD", server) +
+                   ") AND kind = 2 AND op = (s->>'op')::bigint AND CASE WHEN TG_NARGS > 0 THEN "
+                   "NOT jsonb_exists(changes::jsonb, " +
+                   blobName + ") ELSE jsonb_exists(changes::jsonb, " + blobName +
+                   ") AND (SELECT count(*) FROM jsonb_object_keys(changes::jsonb)) = 1 END; "
+                   "IF FOUND THEN RETURN NULL; END IF; ") +
+        "END IF; "
         "INSERT INTO journal (op, at, road, computer, login, role, tbl, row_key, kind, title, "
         "code, changes, photo) VALUES ((s->>'op')::bigint, COALESCE((s->>'at')::bigint, "
         "(extract(epoch FROM clock_timestamp()) * 1000)::bigint), COALESCE(s->>'road', 'other'), "

@@ -339,8 +339,22 @@ void TestJournal::operationIsUndoneAsOne()
             j.goods, RowValues(j.goods).setText(G::Name, QStringLiteral("Новая")).withoutKey());
         transaction.commit();
     }
+    {
+        // The same part twice in one price list: two records, each with its before.
+        Transaction transaction(*j.store, QString::fromLatin1(Journal::Road::Import));
+        RowWriter writer(*j.store);
+        writer.update(j.goods, a, {G::Count}, {StoreValue{false, 200, {}, {}}});
+        writer.update(j.goods, a, {G::Count}, {StoreValue{false, 300, {}, {}}});
+        transaction.commit();
+    }
+    const auto twice = JournalQuery(*j.store).operation(j.records().front().operation);
+    QCOMPARE(twice.size(), size_t(2));
+    QCOMPARE(twice[1].changes.value("counts").toArray(), (QJsonArray{double(100 + a), 200}));
+    QCOMPARE(JournalUndo(*j.store, JournalText{}).undo(twice, false).undone, 2);
+    QCOMPARE(j.goodsValue("counts", a).toLongLong(), 100 + a);
     j.setCount(c, 7); // changed since the import
-    const qint64 operation = j.records().at(1).operation;
+    const qint64 operation =
+        j.records().at(5).operation; // below the change, the undo and the twice
     const auto records = JournalQuery(*j.store).operation(operation);
     QCOMPARE(records.size(), size_t(4));
 
