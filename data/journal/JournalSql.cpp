@@ -8,9 +8,12 @@ using Dialect = TableSql::Dialect;
 // transaction), when and where it was made, the row it is about, and what
 // changed. `changes` is a JSON object by the table's declared column names:
 // the values of an added or deleted row, [before, after] of a changed one; a
-// blob column by its size.
+// blob column by its size. The file's numbers are the engine's own row
+// numbers, one more than the largest: the counter table of AUTOINCREMENT
+// would cost each record more than the record itself, and records go only
+// from the oldest end.
 constexpr const char *kFileTable =
-    "CREATE TABLE IF NOT EXISTS journal (id INTEGER PRIMARY KEY AUTOINCREMENT, op INTEGER, "
+    "CREATE TABLE IF NOT EXISTS journal (id INTEGER PRIMARY KEY, op INTEGER, "
     "at INTEGER NOT NULL, road TEXT NOT NULL, computer TEXT, login TEXT, role TEXT, "
     "tbl TEXT NOT NULL, row_key INTEGER, kind INTEGER NOT NULL, title TEXT, code TEXT, "
     "changes TEXT, photo BLOB, digest_before TEXT, digest_after TEXT)";
@@ -190,34 +193,29 @@ QList<QByteArray> fileTriggers(const JournalSql::Table &table)
                        ") AS v WHERE " + before + " IS NOT " + after;
         }
         const QByteArray changes = "(SELECT json_group_object(c, json(v)) FROM (" + changed + "))";
-        // The other trigger's record of the same write holds only the
-        // other trigger's columns; a second write of the row in the same
-        // operation gets a record of its own, so that each keeps its before.
-        const QByteArray blobPath =
-            "'$." + table.schema.field(blob < 0 ? 0 : blob).name.toUtf8() + '\'';
-        const QByteArray mergeable =
-            ofBlob ? "json_extract(changes, " + blobPath + ") IS NULL"
-                   : "json_extract(changes, " + blobPath +
-                         ") IS NOT NULL AND (SELECT count(*) FROM json_each(changes)) = 1";
+        // A new photo written with other columns joins the record the
+        // other trigger made of the same write: the engine runs the later
+        // made trigger first, so the photo's is made first. A record that
+        // has a photo already is another write's, which keeps its own.
         const QByteArray merge =
-            blob < 0 ? QByteArray()
-                     : "UPDATE journal SET changes = json_patch(changes, " + changes +
-                           ") WHERE id = (SELECT max(id) FROM journal WHERE tbl = " + tableName +
-                           " AND row_key = OLD." + key +
-                           ") AND kind = 2 AND op = (SELECT op FROM journal_session) AND " +
-                           mergeable + "; ";
+            !ofBlob ? QByteArray()
+                    : "UPDATE journal SET changes = json_patch(changes, " + changes +
+                          ") WHERE id = (SELECT max(id) FROM journal WHERE tbl = " + tableName +
+                          " AND row_key = OLD." + key +
+                          ") AND kind = 2 AND op = (SELECT op FROM journal_session) AND "
+                          "json_extract(changes, '$." +
+                          table.schema.field(blob).name.toUtf8() + "') IS NULL; ";
         return "CREATE TRIGGER IF NOT EXISTS " + triggerName(table, ofBlob ? "_photo" : "_update") +
                " AFTER UPDATE OF " + columnList(table, fields, file) + " ON " + target + " WHEN " +
                differs + " BEGIN " + merge +
                insert("OLD", JournalSql::Changed, changes, "NULL",
-                      blob < 0 ? "" : " WHERE changes() = 0") +
+                      ofBlob ? " WHERE changes() = 0" : "") +
                "END";
     };
     const QByteArray head = "CREATE TRIGGER IF NOT EXISTS ";
     QList<QByteArray> triggers{
         head + triggerName(table, "_insert") + " AFTER INSERT ON " + target + " BEGIN " +
             insert("NEW", JournalSql::Added, wholeRow(table, "NEW", file), "NULL", "") + "END",
-        update(false),
         head + triggerName(table, "_delete") + " AFTER DELETE ON " + target + " BEGIN " +
             insert("OLD", JournalSql::Deleted, wholeRow(table, "OLD", file),
                    blob < 0 ? QByteArray("NULL") : column(table, blob, "OLD", file), "") +
@@ -225,6 +223,7 @@ QList<QByteArray> fileTriggers(const JournalSql::Table &table)
     };
     if (blob >= 0)
         triggers << update(true);
+    triggers << update(false);
     return triggers;
 }
 
@@ -260,15 +259,13 @@ QList<QByteArray> serverTrigger(const JournalSql::Table &table)
         "; ELSE r := OLD; k := 2; " + changed + "IF ch = '{}' THEN RETURN NULL; END IF; " +
         (blob < 0
              ? QByteArray()
-             : "UPDATE journal SET changes = (changes::jsonb || ch)::text WHERE id = (SELECT "
-               "max(id) FROM journal WHERE tbl = " +
+             : "IF TG_NARGS > 0 THEN UPDATE journal SET changes = (changes::jsonb || ch)::text "
+               "WHERE id = (SELECT max(id) FROM journal WHERE tbl = " +
                    tableName +
                    " AND row_key = " + column(table, table.schema.keyIndex(), "OLD", server) +
-                   ") AND kind = 2 AND op = (s->>'op')::bigint AND CASE WHEN TG_NARGS > 0 THEN "
-                   "NOT jsonb_exists(changes::jsonb, " +
-                   blobName + ") ELSE jsonb_exists(changes::jsonb, " + blobName +
-                   ") AND (SELECT count(*) FROM jsonb_object_keys(changes::jsonb)) = 1 END; "
-                   "IF FOUND THEN RETURN NULL; END IF; ") +
+                   ") AND kind = 2 AND op = (s->>'op')::bigint AND NOT "
+                   "jsonb_exists(changes::jsonb, " +
+                   blobName + "); IF FOUND THEN RETURN NULL; END IF; END IF; ") +
         "END IF; "
         "INSERT INTO journal (op, at, road, computer, login, role, tbl, row_key, kind, title, "
         "code, changes, photo) VALUES ((s->>'op')::bigint, COALESCE((s->>'at')::bigint, "

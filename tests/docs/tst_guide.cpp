@@ -9,6 +9,7 @@
 #include "ui/backup/BackupService.h"
 #include "ui/backup/RestoreDialog.h"
 #include "ui/goods/Unit_editTovars.h"
+#include "ui/journal/JournalWindow.h"
 #include "ui/main/Unit_tr.h"
 #include "ui/reference/Unit_Category.h"
 #include "ui/reference/Unit_category_edit.h"
@@ -144,6 +145,22 @@ void TestGuide::picturesOfEveryWindow()
     });
     frmMain->mnuRestore->trigger();
     QVERIFY(answers.waitAllAnswered());
+
+    // A change or two for the journal to show.
+    DMAuto->tblAuto.First();
+    for (const int count : {7, 5}) {
+        DMAuto->tblAuto.Edit();
+        DMAuto->tblAutocounts.setAsInteger(count);
+        DMAuto->tblAuto.Post();
+    }
+    ModalAnswers journal;
+    journal.handle([&](QWidget *modal) {
+        QVERIFY(qobject_cast<JournalWindow *>(modal));
+        save(modal, QStringLiteral("journal"));
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    frmMain->mnuJournal->trigger();
+    QVERIFY(journal.waitAllAnswered());
 }
 
 // Each page goes beside its pictures; each picture a page names was taken
@@ -170,7 +187,8 @@ void TestGuide::everyPageFindsItsPicturesAndPages()
             shown << name;
         }
         for (const auto &match : link.globalMatch(html))
-            QVERIFY2(files.contains(match.captured(1)), qPrintable(file + ": " + match.captured(1)));
+            QVERIFY2(files.contains(match.captured(1)),
+                     qPrintable(file + ": " + match.captured(1)));
     }
     // No picture is taken for nothing.
     for (const QString &name : std::as_const(saved_))
