@@ -17,6 +17,26 @@ constexpr quint32 MaxPictureSide = 30000;
 // Beyond these a font or a rule would take the painter ages, and no report has them.
 constexpr int MaxPointSize = 500;
 constexpr int MaxRuleWidth = 1000; // tenths of a point
+constexpr qsizetype MaxBarModules = 2000;
+
+bool hasBars(const ReportPages &pages)
+{
+    for (const ReportPage &page : pages.pages)
+        for (const PageItem &item : page.items)
+            if (item.kind == PageItem::Kind::Bars)
+                return true;
+    return false;
+}
+
+bool barPattern(const QString &modules)
+{
+    if (modules.size() > MaxBarModules)
+        return false;
+    for (const QChar c : modules)
+        if (c != QLatin1Char('0') && c != QLatin1Char('1') && c != QLatin1Char('2'))
+            return false;
+    return true;
+}
 
 } // namespace
 
@@ -183,6 +203,10 @@ void writeBody(Writer &w, const ReportPages &pages)
                 w.put<qint32>(item.picture);
                 w.rect(item.clip);
                 break;
+            case PageItem::Kind::Bars:
+                w.put<qint16>(item.ruleWidth);
+                w.string(item.text);
+                break;
             }
         }
     }
@@ -194,11 +218,12 @@ constexpr qint64 MinPictureSize = 4 + 4 + 4;
 constexpr qint64 MinPageSize = 4;
 constexpr qint64 MinItemSize = 1 + 16 + 4;
 
-PageItem readItem(Reader &r, const ReportPages &pages)
+PageItem readItem(Reader &r, const ReportPages &pages, quint32 version)
 {
     PageItem item;
     const quint8 kind = r.get<quint8>();
-    if (kind > quint8(PageItem::Kind::Picture))
+    const auto last = version >= 2 ? PageItem::Kind::Bars : PageItem::Kind::Picture;
+    if (kind > quint8(last))
         throw damaged();
     item.kind = PageItem::Kind(kind);
     item.rect = r.rect();
@@ -224,11 +249,17 @@ PageItem readItem(Reader &r, const ReportPages &pages)
             throw damaged();
         item.clip = r.rect();
         break;
+    case PageItem::Kind::Bars:
+        item.ruleWidth = r.get<qint16>();
+        item.text = r.string();
+        if (item.ruleWidth < 0 || item.ruleWidth > item.rect.height() || !barPattern(item.text))
+            throw damaged();
+        break;
     }
     return item;
 }
 
-ReportPages readBody(Reader &r)
+ReportPages readBody(Reader &r, quint32 version)
 {
     ReportPages pages;
     pages.title = r.string();
@@ -269,7 +300,7 @@ ReportPages readBody(Reader &r)
         const quint32 items = r.count(MinItemSize);
         page.items.reserve(items);
         for (quint32 i = 0; i < items; ++i)
-            page.items.push_back(readItem(r, pages));
+            page.items.push_back(readItem(r, pages, version));
         pages.pages.push_back(std::move(page));
     }
     if (r.left() != 0)
@@ -285,7 +316,7 @@ QByteArray PageFile::encode(const ReportPages &pages)
     writeBody(body, pages);
     Writer file;
     file.out.append(Magic, sizeof Magic);
-    file.put<quint32>(Version);
+    file.put<quint32>(hasBars(pages) ? Version : FirstVersion);
     file.put<quint64>(quint64(body.out.size()));
     file.put<quint32>(PageFile::crc32(body.out.constData(), body.out.size()));
     file.out.append(body.out);
@@ -298,10 +329,11 @@ ReportPages PageFile::decode(const QByteArray &bytes)
         throw Error(QStringLiteral("Это не файл отчёта"));
     Reader header(bytes.constData() + sizeof Magic, HeaderSize - qint64(sizeof Magic));
     const quint32 version = header.get<quint32>();
-    if (version != Version)
+    if (version < FirstVersion || version > Version)
         throw Error(QStringLiteral("Файл отчёта записан в версии формата %1, а программа читает "
-                                   "только версию %2")
+                                   "только версии с %2 по %3")
                         .arg(version)
+                        .arg(FirstVersion)
                         .arg(Version));
     const quint64 length = header.get<quint64>();
     const quint32 crc = header.get<quint32>();
@@ -310,7 +342,7 @@ ReportPages PageFile::decode(const QByteArray &bytes)
     if (length != quint64(size) || crc32(body, size) != crc)
         throw damaged();
     Reader reader(body, size);
-    return readBody(reader);
+    return readBody(reader, version);
 }
 
 void PageFile::save(const ReportPages &pages, const QString &fileName)
@@ -326,16 +358,16 @@ ReportPages PageFile::load(const QString &fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Не удалось открыть файл «%1»: %2")
-                        .arg(fileName, file.errorString()));
+        throw Error(
+            QStringLiteral("Не удалось открыть файл «%1»: %2").arg(fileName, file.errorString()));
     if (file.isSequential())
         throw Error(QStringLiteral("«%1» не является файлом отчёта").arg(fileName));
     if (file.size() > MaxFileSize)
         throw Error(QStringLiteral("Файл «%1» слишком велик для файла отчёта").arg(fileName));
     const QByteArray bytes = file.read(file.size());
     if (bytes.size() != file.size())
-        throw Error(QStringLiteral("Не удалось прочитать файл «%1»: %2")
-                        .arg(fileName, file.errorString()));
+        throw Error(
+            QStringLiteral("Не удалось прочитать файл «%1»: %2").arg(fileName, file.errorString()));
     try {
         return decode(bytes);
     } catch (const Error &error) {

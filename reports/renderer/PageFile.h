@@ -24,7 +24,10 @@ public:
     static quint32 crc32(const char *data, qint64 size);
 
     static constexpr char Magic[8] = {'A', 'P', 'R', 'E', 'P', '\r', '\n', '\x1a'};
-    static constexpr quint32 Version = 1;
+    // The newest version; pages without barcodes are written as version 1,
+    // which programs from before barcodes read too.
+    static constexpr quint32 Version = 2;
+    static constexpr quint32 FirstVersion = 1;
     static constexpr int HeaderSize = 8 + 4 + 8 + 4;
     // Far beyond any report of a shop's catalogue; a larger file is refused unread.
     static constexpr qint64 MaxFileSize = qint64(1) << 30;

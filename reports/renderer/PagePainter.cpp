@@ -27,8 +27,7 @@ QColor textColour(const ReportFont &font)
 
 QRectF scaled(const QRect &rect, double scale)
 {
-    return QRectF(rect.x() * scale, rect.y() * scale, rect.width() * scale,
-                  rect.height() * scale);
+    return QRectF(rect.x() * scale, rect.y() * scale, rect.width() * scale, rect.height() * scale);
 }
 
 void paintText(QPainter &painter, const PageItem &item, const ReportPages &pages, double scale)
@@ -74,6 +73,30 @@ void paintRule(QPainter &painter, const PageItem &item, double scale)
     painter.drawLine(line.topLeft(), line.bottomRight());
 }
 
+void paintBars(QPainter &painter, const PageItem &item, double scale)
+{
+    const qsizetype modules = item.text.size();
+    if (modules == 0)
+        return;
+    const QRectF area = scaled(item.rect, scale);
+    const double module = area.width() / double(modules);
+    const double shortHeight = std::max(0.0, area.height() - item.ruleWidth * scale);
+    qsizetype start = 0;
+    while (start < modules) {
+        const QChar kind = item.text[start];
+        qsizetype end = start + 1;
+        while (end < modules && item.text[end] == kind)
+            ++end;
+        if (kind != QLatin1Char('0')) {
+            const double height = kind == QLatin1Char('2') ? area.height() : shortHeight;
+            painter.fillRect(
+                QRectF(area.left() + start * module, area.top(), (end - start) * module, height),
+                Qt::black);
+        }
+        start = end;
+    }
+}
+
 } // namespace
 
 void PagePainter::paint(QPainter &painter, const ReportPages &pages, int page, double scale)
@@ -97,6 +120,9 @@ void PagePainter::paint(QPainter &painter, const ReportPages &pages, int page, d
             break;
         case PageItem::Kind::Picture:
             paintPicture(painter, item, pages, scale);
+            break;
+        case PageItem::Kind::Bars:
+            paintBars(painter, item, scale);
             break;
         }
     }

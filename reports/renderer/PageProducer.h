@@ -1,28 +1,29 @@
 #pragma once
 
+#include "PageSource.h"
 #include "Report.h"
 
 // Lays a report's rows out on pages, band by band, in steps that a caller
 // can spread over its event loop. Reads the rows only through the report's
 // ReportData, and moves them: production leaves them on the last row it read.
-class PageProducer
+class PageProducer : public PageSource
 {
 public:
     explicit PageProducer(const Report &report);
 
     // Prints up to `bands` more bands; false once production has ended.
-    bool step(int bands = 16);
+    bool step(int bands = 16) override;
     // Produces whatever is left.
     void run();
 
     bool finished() const { return phase_ == Phase::Done; }
     // Rows done against the row count, in per cent; 100 once finished.
-    int progress() const;
+    int progress() const override;
     // Pages that are complete, footer and frame included.
-    int finishedPages() const { return finishedPages_; }
+    int finishedPages() const override { return finishedPages_; }
 
-    const ReportPages &pages() const { return pages_; }
-    ReportPages takePages() { return std::move(pages_); }
+    const ReportPages &pages() const override { return pages_; }
+    ReportPages takePages() override { return std::move(pages_); }
 
 private:
     enum class Phase { Start, Rows, End, Done };
@@ -52,7 +53,7 @@ private:
     bool empty_ = false; // no rows: no column header on any page
     int rowCount_ = 0;
     int rowsDone_ = 0;
-    int position_ = 0;   // from the sheet's top edge
+    int position_ = 0; // from the sheet's top edge
     int finishedPages_ = 0;
     ReportPages pages_;
 };

@@ -30,12 +30,17 @@ struct PageItem
         Rule,    // a line along `rect` (of zero width or height), `ruleWidth` thick
         Text,    // `text` from the top-left corner of `rect`, on a white ground
         Picture, // `pictures[picture]` stretched over `rect`, cut to `clip`
+        // A barcode's bars across `rect`, quiet zones included: `text` gives
+        // each module, '0' space, '1' bar, '2' guard bar. Modules share the
+        // width evenly, so the bars keep their proportions at any resolution;
+        // bars stop `ruleWidth` above the bottom, guard bars go down to it.
+        Bars,
     };
 
     Kind kind = Kind::Fill;
-    qint16 font = -1;      // Text: index into ReportPages::fonts
-    qint16 ruleWidth = 0;  // Rule: tenths of a point
-    quint32 colour = 0;    // Fill, Rule
+    qint16 font = -1;     // Text: index into ReportPages::fonts
+    qint16 ruleWidth = 0; // Rule: tenths of a point; Bars: tenths of a millimetre
+    quint32 colour = 0;   // Fill, Rule
     // Text: the laid-out box, of which only the top-left corner counts: the
     // text is sized when drawn and always prints whole, its lines split at '\n'.
     QRect rect;

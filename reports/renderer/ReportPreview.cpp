@@ -38,11 +38,22 @@ QString withSuffix(const QString &fileName, const char *suffix)
 } // namespace
 
 ReportPreview::ReportPreview(Report &report, QWidget *parent)
-    : QDialog(parent), report_(report), producer_(std::make_unique<PageProducer>(report)),
+    : QDialog(parent), report_(&report), producer_(std::make_unique<PageProducer>(report)),
       busy_(std::make_unique<BusyPointer>())
 {
-    setWindowTitle(report.definition.title.isEmpty() ? QStringLiteral("Print Preview")
-                                                     : report.definition.title);
+    build(report.definition.title);
+}
+
+ReportPreview::ReportPreview(std::unique_ptr<PageSource> source, const QString &title,
+                             QWidget *parent)
+    : QDialog(parent), producer_(std::move(source)), busy_(std::make_unique<BusyPointer>())
+{
+    build(title);
+}
+
+void ReportPreview::build(const QString &title)
+{
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Print Preview") : title);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
@@ -103,8 +114,7 @@ ReportPreview::ReportPreview(Report &report, QWidget *parent)
     connect(firstPage, &QAction::triggered, this, guarded([this] { showPage(0); }));
     connect(previousPage, &QAction::triggered, this, guarded([this] { showPage(page_ - 1); }));
     connect(nextPage, &QAction::triggered, this, guarded([this] { showPage(page_ + 1); }));
-    connect(lastPage, &QAction::triggered, this,
-            guarded([this] { showPage(pageCount() - 1); }));
+    connect(lastPage, &QAction::triggered, this, guarded([this] { showPage(pageCount() - 1); }));
     connect(printerSetup, &QAction::triggered, this, guarded([this] { printerSetupClick(); }));
     connect(print, &QAction::triggered, this, guarded([this] { printClick(); }));
     connect(saveReportAction, &QAction::triggered, this, guarded([this] { saveClick(); }));
@@ -124,6 +134,17 @@ ReportPreview::~ReportPreview() = default;
 void ReportPreview::showModal(Report &report)
 {
     ReportPreview preview(report, QApplication::activeWindow());
+    showMaximised(preview);
+}
+
+void ReportPreview::showModal(std::unique_ptr<PageSource> source, const QString &title)
+{
+    ReportPreview preview(std::move(source), title, QApplication::activeWindow());
+    showMaximised(preview);
+}
+
+void ReportPreview::showMaximised(ReportPreview &preview)
+{
     preview.setWindowModality(Qt::ApplicationModal);
     preview.setWindowState(Qt::WindowMaximized);
     preview.exec();
@@ -279,9 +300,9 @@ void ReportPreview::printClick()
 bool ReportPreview::printTo(QPrinter &printer)
 {
     ReportPrinting job(this);
-    if (loaded_)
+    if (loaded_ || !report_)
         return job.print(printer, pages_);
-    return job.print(printer, report_);
+    return job.print(printer, *report_);
 }
 
 void ReportPreview::exportPdf(const QString &fileName)
@@ -312,8 +333,8 @@ void ReportPreview::loadReport(const QString &fileName)
 
 void ReportPreview::saveClick()
 {
-    const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Save Report"), QString(),
-                                                      QLatin1String(FileFilter));
+    const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Save Report"),
+                                                      QString(), QLatin1String(FileFilter));
     if (!name.isEmpty())
         saveReport(withSuffix(name, FileSuffix));
 }

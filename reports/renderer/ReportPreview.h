@@ -9,7 +9,7 @@
 #include <memory>
 
 class BusyPointer;
-class PageProducer;
+class PageSource;
 class QAction;
 class QLabel;
 class QPrinter;
@@ -24,11 +24,15 @@ class ReportPreview : public QDialog
     Q_OBJECT
 public:
     explicit ReportPreview(Report &report, QWidget *parent = nullptr);
+    // Pages from another maker, printed as they were made.
+    ReportPreview(std::unique_ptr<PageSource> source, const QString &title,
+                  QWidget *parent = nullptr);
     ~ReportPreview() override;
 
     // Shows the preview maximised and modal over the whole application;
     // returns once it has closed and production has stopped.
     static void showModal(Report &report);
+    static void showModal(std::unique_ptr<PageSource> source, const QString &title);
 
     // Pages that can be viewed: those produced so far, or the loaded ones.
     int pageCount() const;
@@ -58,6 +62,8 @@ public slots:
     void done(int result) override;
 
 private:
+    void build(const QString &title);
+    static void showMaximised(ReportPreview &preview);
     QAction *addCommand(QToolBar *bar, int icon, const QString &hint);
     void produce();
     void stopProduction();
@@ -73,8 +79,8 @@ private:
     void loadClick();
     void pdfClick();
 
-    Report &report_;
-    std::unique_ptr<PageProducer> producer_;
+    Report *report_ = nullptr; // none for pages from another maker
+    std::unique_ptr<PageSource> producer_;
     // While pages are made: the busy pointer until the first is on screen,
     // then the pointer of work going on.
     std::unique_ptr<BusyPointer> busy_;

@@ -136,10 +136,10 @@ void TestPageFile::refused_data()
     flipped[flipped.size() / 3] = char(flipped[flipped.size() / 3] ^ 0x10);
     QTest::newRow("a changed byte") << flipped << damaged;
     QByteArray later = good;
-    later[8] = 2;
+    later[8] = 3;
     QTest::newRow("a later format version")
-        << later << QStringLiteral("Файл отчёта записан в версии формата 2, а программа читает "
-                                   "только версию 1");
+        << later << QStringLiteral("Файл отчёта записан в версии формата 3, а программа читает "
+                                   "только версии с 1 по 2");
 
     // Hostile bodies behind a correct header: each would ask for far more
     // than the input holds, or point past what it has.
