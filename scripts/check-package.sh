@@ -11,7 +11,7 @@ fail() { echo "check-package: $*" >&2; exit 1; }
 
 echo "$info" | grep -q "Package: autoparts" || fail "no package name"
 # The libraries' packages, as dpkg-shlibdeps found them, and ours.
-for dependency in libqt6widgets6 libsqlite3-0 libpq5 libxlsxwriter libmdb3 qt6-qpa-plugins; do
+for dependency in libqt6widgets6 libsqlite3-0 libpq5 libxlsxwriter libmdb3 libzint2.11 qt6-qpa-plugins; do
     echo "$info" | grep "Depends:" | grep -q "$dependency" || fail "does not depend on $dependency"
 done
 for file in ./usr/bin/autoparts ./usr/bin/autoparts-newdb ./usr/lib/autoparts/autoparts \

@@ -10,6 +10,7 @@
 #include "ui/backup/RestoreDialog.h"
 #include "ui/goods/Unit_editTovars.h"
 #include "ui/journal/JournalWindow.h"
+#include "ui/labels/LabelDialog.h"
 #include "ui/main/Unit_tr.h"
 #include "ui/reference/Unit_Category.h"
 #include "ui/reference/Unit_category_edit.h"
@@ -24,6 +25,8 @@
 #include <QImage>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,6 +57,9 @@ private:
 
 void TestGuide::initTestCase()
 {
+    // The labels' dialog remembers its choice: the picture shows the first one.
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings(QStringLiteral("autoparts"), QStringLiteral("autoparts")).clear();
     CatalogueGenerator::createDemo(folder_.filePath(QStringLiteral("db.mdb")));
     inFolder_ = std::make_unique<CurrentFolder>(folder_.path());
     QVERIFY(out_.mkpath(QStringLiteral("images")));
@@ -161,6 +167,27 @@ void TestGuide::picturesOfEveryWindow()
     });
     frmMain->mnuJournal->trigger();
     QVERIFY(journal.waitAllAnswered());
+
+    ModalAnswers labels;
+    labels.handle([&](QWidget *modal) {
+        QVERIFY(qobject_cast<LabelDialog *>(modal));
+        save(modal, QStringLiteral("labels"));
+        for (QPushButton *button : modal->findChildren<QPushButton *>())
+            if (button->text() == QStringLiteral("Просмотр"))
+                button->click();
+    });
+    labels.handle([&](QWidget *modal) {
+        auto *preview = qobject_cast<ReportPreview *>(modal);
+        QVERIFY(preview);
+        QTRY_VERIFY(preview->productionFinished());
+        preview->resize(900, 700);
+        preview->zoomActual->trigger();
+        QApplication::processEvents();
+        save(preview, QStringLiteral("labels-preview"));
+        QTest::keyClick(preview, Qt::Key_Escape);
+    });
+    frmMain->mnuLabels->trigger();
+    QVERIFY(labels.waitAllAnswered(20000));
 }
 
 // Each page goes beside its pictures; each picture a page names was taken
