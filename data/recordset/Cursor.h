@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 class DataLink;
@@ -94,6 +95,14 @@ public:
     int displayRowCount() const;
     int currentRow() const;
     void moveTo(int row);
+    // Every live row of the whole snapshot, shown or filtered out, in the
+    // table's own order: its key and the stored UTF-8 of the text column
+    // `fieldName` (empty when null). A search that must tell a row the
+    // filter hides from one that is not there walks this.
+    void forEachText(const QString &fieldName,
+                     const std::function<void(qint64 key, std::string_view utf8)> &visit) const;
+    // True when the snapshot holds a live row with this key, shown or not.
+    bool hasKey(qint64 key) const;
     QString displayTextAt(int row, int field) const;
     // The RecNo that a row reports while it is being painted: -1 while inserting.
     int recNoAt(int row) const;

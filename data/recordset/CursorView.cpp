@@ -271,6 +271,30 @@ QString Cursor::textAt(int row, int field) const
     return storeRow < 0 ? QString() : store_->text(storeRow, field);
 }
 
+void Cursor::forEachText(const QString &fieldName,
+                         const std::function<void(qint64, std::string_view)> &visit) const
+{
+    requireOpen();
+    const Field *f = findField(fieldName);
+    const int key = schema_.keyIndex();
+    if (!f || f->isLookup() || f->DataType() != FieldType::Text || key < 0)
+        throw Error(
+            QStringLiteral("В таблице «%1» нет текстового поля «%2»").arg(tableName(), fieldName));
+    const int field = f->index();
+    const RowStore &store = *store_;
+    for (int row = 0; row < store.rowCount(); ++row) {
+        if (store.isDeleted(row))
+            continue;
+        visit(store.integer(row, key),
+              store.isNull(row, field) ? std::string_view() : store.utf8(row, field));
+    }
+}
+
+bool Cursor::hasKey(qint64 key) const
+{
+    return isOpen() && store_->rowOfKey(key) >= 0;
+}
+
 QString Cursor::lookupText(int keyField, qint64 key, int resultField) const
 {
     if (!isOpen())

@@ -3,6 +3,8 @@
 #include "CatalogueGenerator.h"
 #include "ExchangeFigures.h"
 #include "JournalFigures.h"
+#include "LabelFigures.h"
+#include "ScanFigures.h"
 #include "ServerFigures.h"
 #include "ui/journal/JournalWindow.h"
 
@@ -472,6 +474,10 @@ void Benchmark::run()
     sorts(plain);
     repaint();
     lookupFollowing();
+    ScanFigures::measure(DMAuto->tblAuto, QStringLiteral("db.mdb"),
+                         [this](auto &&...figure) { add(figure...); });
+    LabelFigures::measure(DMAuto->tblAuto,
+                          [this](const QString &what, double ours) { add(what, ours); });
     posts(plain);
     if (goods_ <= 100000 && target_.isEmpty()) // a million rows is no spreadsheet
         ExchangeFigures::measure(

@@ -13,9 +13,13 @@
 #include "ui/goods/Unit_editTovars.h"
 #include "ui/journal/JournalKeeper.h"
 #include "ui/journal/JournalWindow.h"
+#include "ui/labels/LabelCommand.h"
 #include "ui/reference/Unit_Category.h"
 #include "ui/reference/Unit_country.h"
 #include "ui/reference/Unit_marka.h"
+#include "ui/scan/CodeSearch.h"
+#include "ui/scan/FindCodeDialog.h"
+#include "ui/scan/ScanReader.h"
 #include "ui/widgets/DBGrid.h"
 #include "ui/widgets/DBImage.h"
 #include "ui/widgets/FixedHeightDelegate.h"
@@ -89,6 +93,10 @@ TfrmMain::TfrmMain(QWidget *parent) : QMainWindow(parent), ImageList1(ToolPictur
     Backups = new BackupService(this);
     Keeper = new JournalKeeper(this);
     Keeper->setHold([this] { return Backups->isRunning(); });
+    Scanner = new ScanReader(this);
+    connect(Scanner, &ScanReader::scanned, this, [this](const QString &code) {
+        runGuarded([&] { CodeSearch::showPart(*this, code); });
+    });
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -139,6 +147,9 @@ void TfrmMain::createMenu()
     mnuService->addSeparator();
     mnuJournal = menuItem(mnuService, QStringLiteral("Журнал изменений…"));
     mnuHistory = menuItem(mnuService, QStringLiteral("История запчасти"));
+    mnuService->addSeparator();
+    mnuLabels = menuItem(mnuService, QStringLiteral("Печать этикеток…"));
+    mnuFindCode = menuItem(mnuService, QStringLiteral("Найти по коду…"));
 
     N7 = MainMenu1->addMenu(QStringLiteral("Справка"));
     N1 = menuItem(N7, QStringLiteral("О программе"));
@@ -173,6 +184,8 @@ void TfrmMain::createMenu()
     on(mnuRestore, &TfrmMain::mnuRestoreClick);
     on(mnuJournal, &TfrmMain::mnuJournalClick);
     on(mnuHistory, &TfrmMain::mnuHistoryClick);
+    on(mnuLabels, &TfrmMain::mnuLabelsClick);
+    on(mnuFindCode, &TfrmMain::mnuFindCodeClick);
     on(N1, &TfrmMain::N1Click);
     on(N8, &TfrmMain::N8Click);
 }
@@ -538,14 +551,21 @@ void TfrmMain::mnuHistoryClick()
     JournalWindow::showHistory(this);
 }
 
+void TfrmMain::mnuLabelsClick()
+{
+    LabelCommand::run(DMAuto->tblAuto, this);
+}
+
+void TfrmMain::mnuFindCodeClick()
+{
+    const QString code = FindCodeDialog::ask(this);
+    if (!code.isEmpty())
+        CodeSearch::showPart(*this, code);
+}
+
 void TfrmMain::resetView()
 {
-    for (QCheckBox *box : {checkCat, checkMarka, checkCountry})
-        box->setChecked(false);
-    for (QLineEdit *edit : {editTovName, editModel, editPrice, editNumSklad, editCount})
-        edit->clear();
-    for (QComboBox *box : {cbPrice, cbNumSklad, cbCount})
-        box->setCurrentIndex(0);
+    clearSearch();
     SortOrder.clear();
     mnuOrderAsc->setChecked(true);
     mnuOrderDesc->setChecked(false);
@@ -748,4 +768,15 @@ void TfrmMain::Button1Click()
         return;
     goods.setFilter(F);
     goods.setFiltered(true);
+}
+
+void TfrmMain::clearSearch()
+{
+    for (QCheckBox *box : {checkCat, checkMarka, checkCountry})
+        box->setChecked(false);
+    for (QLineEdit *edit : {editTovName, editModel, editPrice, editNumSklad, editCount})
+        edit->clear();
+    for (QComboBox *box : {cbPrice, cbNumSklad, cbCount})
+        box->setCurrentIndex(0);
+    Button1Click();
 }

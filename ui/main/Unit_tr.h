@@ -22,6 +22,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class ScanReader;
 class Cursor;
 class Field;
 
@@ -47,12 +48,15 @@ public:
     QAction *mnuOrderAsc, *mnuOrderDesc;
     QAction *mnuExport, *mnuImport, *mnuBackup, *mnuRestore;
     QAction *mnuJournal, *mnuHistory;
+    QAction *mnuLabels, *mnuFindCode;
     QAction *N1, *N8;
     QList<QIcon> ImageList1;
     // The catalogue's copies: the daily one, on request, and restoring one.
     BackupService *Backups;
     // Removes the journal's records older than a year, after start-up.
     JournalKeeper *Keeper;
+    // Finds the part whose label the counter's barcode scanner reads.
+    ScanReader *Scanner;
 
     QWidget *ControlBar1;
     QWidget *ToolBar1;
@@ -87,6 +91,8 @@ public:
     void mnuRestoreClick();
     void mnuJournalClick();
     void mnuHistoryClick();
+    void mnuLabelsClick();
+    void mnuFindCodeClick();
     void mnuPrintAllClick();
     void mnuPrintSelectClick();
     void gridAutoDblClick();
@@ -108,6 +114,9 @@ public:
     void checkMarkaClick(QCheckBox *Sender);
     void checkCountryClick(QCheckBox *Sender);
     void Button1Click();
+    // Empties the search panel and shows every part, as «Найти» does with
+    // nothing to look for; the sort stays.
+    void clearSearch();
 
     void gridAutoDrawColumnCell(DBGrid *Sender, const QRect &Rect, int DataCol,
                                 const GridColumn &Column, GridDrawState State);

@@ -123,6 +123,7 @@ private slots:
     void firstNextEof();
     void locate_data();
     void locate();
+    void wholeSnapshotWalk();
     void refresh();
     void refreshLosesCurrentRowToAnotherProgram();
     void recNo();
@@ -478,6 +479,42 @@ void TestCursor::locate()
     QCOMPARE(f.key(), keyAfter);
     if (!found)
         QVERIFY(!recorder.events.contains("Scrolled"));
+}
+
+void TestCursor::wholeSnapshotWalk()
+{
+    Fixture f(4);
+    Cursor &c = *f.goods;
+    c.setFilter(QStringLiteral("numSklad='2'"));
+    c.setFiltered(true);
+    QVERIFY(c.Locate(QStringLiteral("auto_id"), 2));
+    c.Edit();
+    f.field("models").Clear();
+    c.Post();
+    QVERIFY(c.Locate(QStringLiteral("auto_id"), 2));
+    c.setFiltered(false);
+    QVERIFY(c.Locate(QStringLiteral("auto_id"), 3));
+    c.Delete();
+    c.setFiltered(true);
+
+    // Rows the filter hides are walked and known by key; a deleted one is
+    // neither; a null text is empty.
+    QStringList seen;
+    c.forEachText(QStringLiteral("models"), [&](qint64 key, std::string_view utf8) {
+        seen << QStringLiteral("%1:%2").arg(key).arg(
+            QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+    });
+    QCOMPARE(seen, (QStringList{"1:M 1", "2:", "4:M 4"}));
+    QVERIFY(c.hasKey(1));
+    QVERIFY(c.hasKey(4));
+    QVERIFY(!c.hasKey(3));
+    QVERIFY(!c.hasKey(5));
+    QCOMPARE(c.RecordCount(), 1); // the view is left as it was
+    QCOMPARE(f.key(), 2);
+
+    for (const char *notText : {"counts", "screenshots", "nosuch"})
+        QVERIFY_THROWS_EXCEPTION(
+            Error, c.forEachText(QLatin1String(notText), [](qint64, std::string_view) {}));
 }
 
 void TestCursor::refresh()

@@ -79,7 +79,8 @@ void TestBackupCommands::serviceMenuStandsBeforeHelp()
         items << (item->isSeparator() ? QStringLiteral("—") : item->text());
     QCOMPARE(items, (QStringList{"Сохранить найденные в таблицу…", "Загрузить прайс-лист…", "—",
                                  "Сделать резервную копию", "Восстановить из копии…", "—",
-                                 "Журнал изменений…", "История запчасти"}));
+                                 "Журнал изменений…", "История запчасти", "—",
+                                 "Печать этикеток…", "Найти по коду…"}));
 }
 
 QStringList TestBackupCommands::restoreRow(int row)
