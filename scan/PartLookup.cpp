@@ -44,9 +44,37 @@ bool isAscii(std::string_view text)
     return true;
 }
 
+// What the keys of a code typed in the Russian layout give in the Latin one:
+// a scanner types key by key, so with the Russian layout on, "AB/12" comes as
+// "ФИ.12". The digits, the blank and the hyphen sit alike in both.
+QString latinLayout(const QString &typed)
+{
+    static const QString russian = QStringLiteral(
+        "ёйцукенгшщзхъфывапролджэячсмитьбю.ЁЙЦУКЕНГШЩЗХЪФЫВАПРОЛДЖЭЯЧСМИТЬБЮ,\"№;:?/");
+    static const QString latin = QStringLiteral(
+        "`qwertyuiop[]asdfghjkl;'zxcvbnm,./~QWERTYUIOP{}ASDFGHJKL:\"ZXCVBNM<>?@#$^&|");
+    Q_ASSERT(russian.size() == latin.size());
+    QString result = typed;
+    for (QChar &c : result) {
+        const qsizetype at = russian.indexOf(c);
+        if (at >= 0)
+            c = latin[at];
+    }
+    return result;
+}
+
 } // namespace
 
 std::vector<PartLookup::Found> PartLookup::find(const Cursor &goods, const QString &code)
+{
+    std::vector<Found> found = findAsTyped(goods, code);
+    if (!found.empty())
+        return found;
+    const QString latin = latinLayout(code);
+    return latin != code ? findAsTyped(goods, latin) : found;
+}
+
+std::vector<PartLookup::Found> PartLookup::findAsTyped(const Cursor &goods, const QString &code)
 {
     const QString wanted = code.trimmed();
     if (wanted.isEmpty())

@@ -24,6 +24,11 @@ public:
     };
 
     // The parts `code` names in `goods`, best first and in the table's order
-    // among equals; empty when it names none.
+    // among equals; empty when it names none. A code that names none is tried
+    // once more as its keys give it in the Latin layout: a scanner types with
+    // whatever keyboard layout is on.
     static std::vector<Found> find(const Cursor &goods, const QString &code);
+
+private:
+    static std::vector<Found> findAsTyped(const Cursor &goods, const QString &code);
 };

@@ -85,6 +85,10 @@ void TestPartLookup::codes_data()
     QTest::newRow("spaces round the scan") << "  0 986 452 041\t" << Keys{3} << Matches{article};
     QTest::newRow("spaces round the stored article") << "XZ9" << Keys{4} << Matches{article};
     QTest::newRow("Cyrillic, other case") << "кп-5" << Keys{5} << Matches{folded};
+    QTest::newRow("typed in the Russian layout")
+        << "ФИ-12" << Keys{2, 1} << Matches{article, folded};
+    QTest::newRow("Russian layout with Caps Lock") << "чя9" << Keys{4} << Matches{folded};
+    QTest::newRow("a Cyrillic article is taken as it is") << "КП-5" << Keys{5} << Matches{article};
     QTest::newRow("a prefix is not the article") << "AB-1" << Keys{} << Matches{};
     QTest::newRow("a longer code is not the article") << "AB-123" << Keys{} << Matches{};
     QTest::newRow("unknown") << "NOPE" << Keys{} << Matches{};
