@@ -4,6 +4,7 @@
 #include "ExchangeFigures.h"
 #include "JournalFigures.h"
 #include "LabelFigures.h"
+#include "PreviewFigures.h"
 #include "ScanFigures.h"
 #include "ServerFigures.h"
 #include "ui/journal/JournalWindow.h"
@@ -428,26 +429,12 @@ void Benchmark::reports()
     QElapsedTimer timer;
     timer.start();
     ReportPreview preview(form.repAll, frmMain);
-    preview.setWindowState(Qt::WindowMaximized);
-    preview.show();
-    while (preview.pageCount() < 1)
-        QCoreApplication::processEvents();
-    preview.view()->grab();
-    const double firstPage = elapsedMs(timer);
-    while (!preview.productionFinished())
-        QCoreApplication::processEvents();
-    const double produced = elapsedMs(timer);
-    const int pages = preview.pageCount();
-    QTemporaryDir folder;
-    timer.restart();
-    preview.exportPdf(folder.filePath(QStringLiteral("list.pdf")));
-    const double pdf = elapsedMs(timer);
-    preview.close();
+    const PreviewFigures figures = PreviewFigures::measure(preview, timer);
     goods.EnableControls();
-    add(QStringLiteral("list report: first page on screen (%1 pages in all)").arg(pages),
-        firstPage);
-    add(QStringLiteral("list report: production ended"), produced);
-    add(QStringLiteral("list report: export of every page to PDF"), pdf);
+    add(QStringLiteral("list report: first page on screen (%1 pages in all)").arg(figures.pages),
+        figures.firstPage);
+    add(QStringLiteral("list report: production ended"), figures.produced);
+    add(QStringLiteral("list report: export of every page to PDF"), figures.pdf);
 }
 
 void Benchmark::run()

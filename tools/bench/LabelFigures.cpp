@@ -1,24 +1,17 @@
 #include "LabelFigures.h"
 
+#include "PreviewFigures.h"
 #include "labels/LabelProducer.h"
 #include "recordset/Cursor.h"
 #include "reports/renderer/CursorReportData.h"
 #include "reports/renderer/ReportPreview.h"
 #include "ui/labels/FontMeasure.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
-#include <QTemporaryDir>
 
 namespace {
 
 constexpr int Labels = 1000;
-
-double elapsedMs(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
 
 } // namespace
 
@@ -44,33 +37,17 @@ void LabelFigures::measure(Cursor &goods, const Add &add)
         ReportPreview preview(
             std::make_unique<LabelProducer>(rows, options, FontMeasure::measure(), "Этикетки"),
             QStringLiteral("Этикетки"));
-        preview.setWindowState(Qt::WindowMaximized);
-        preview.show();
-        while (preview.pageCount() < 1)
-            QCoreApplication::processEvents();
-        preview.view()->grab();
-        const double firstPage = elapsedMs(timer);
-        while (!preview.productionFinished())
-            QCoreApplication::processEvents();
-        const double produced = elapsedMs(timer);
-        const int pages = preview.pageCount();
-        QTemporaryDir folder;
-        timer.restart();
-        const QString pdfFile = folder.filePath(QStringLiteral("labels.pdf"));
-        preview.exportPdf(pdfFile);
-        const double pdf = elapsedMs(timer);
-        const qint64 pdfSize = QFileInfo(pdfFile).size();
-        preview.close();
+        const PreviewFigures figures = PreviewFigures::measure(preview, timer);
         const int made = goods.RecordCount();
         add(QStringLiteral("%1 labels: first sheet on screen (%2 sheets in all)")
                 .arg(made)
-                .arg(pages),
-            firstPage);
-        add(QStringLiteral("%1 labels: every sheet made").arg(made), produced);
+                .arg(figures.pages),
+            figures.firstPage);
+        add(QStringLiteral("%1 labels: every sheet made").arg(made), figures.produced);
         add(QStringLiteral("%1 labels: export of every sheet to PDF (%2 KB)")
                 .arg(made)
-                .arg(pdfSize / 1024),
-            pdf);
+                .arg(figures.pdfBytes / 1024),
+            figures.pdf);
     } catch (...) {
         restore();
         throw;
