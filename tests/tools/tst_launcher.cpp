@@ -200,14 +200,30 @@ void TestLauncher::givingUpMakesNothing()
                                  cancel, &failure),
              std::nullopt);
     QVERIFY(failure.isEmpty());
-    QVERIFY(!QFileInfo::exists(home.filePath(QStringLiteral("Автозапчасти/db.mdb"))));
+    const QString folder = home.filePath(QStringLiteral("Автозапчасти"));
+    QVERIFY(!QFileInfo::exists(folder)); // not even the folder
 
-    // A catalogue that cannot be made is told, not started.
+    // Nothing picked to bring over: the same.
+    const auto bring = [](const QString &) { return FirstStart::Choice::Bring; };
+    QCOMPARE(FirstStart::prepare(homeIn(home.path()), QStringLiteral(AUTOPARTS_NEWDB_PATH), bring,
+                                 &failure, [] { return QString(); }),
+             std::nullopt);
+    QVERIFY(!QFileInfo::exists(folder));
+
+    // A catalogue that cannot be made is told, not started, and its folder goes.
     const auto demo = [](const QString &) { return FirstStart::Choice::Demo; };
     QCOMPARE(FirstStart::prepare(homeIn(home.path()), home.filePath(QStringLiteral("no-such-tool")),
                                  demo, &failure),
              std::nullopt);
     QVERIFY2(failure.startsWith(QStringLiteral("Не удалось создать каталог")), qPrintable(failure));
+    QVERIFY(!QFileInfo::exists(folder));
+
+    // A folder the user had already is kept.
+    QVERIFY(QDir().mkpath(folder));
+    QCOMPARE(FirstStart::prepare(homeIn(home.path()), home.filePath(QStringLiteral("no-such-tool")),
+                                 demo, &failure),
+             std::nullopt);
+    QVERIFY(QFileInfo(folder).isDir());
 }
 
 void TestLauncher::aServerCatalogueNeedsNoFile()

@@ -23,13 +23,25 @@ std::optional<QString> FirstStart::prepare(const QProcessEnvironment &environmen
 {
     const QString folder = CatalogueFolder::locate(environment);
     const QString shown = QDir::toNativeSeparators(folder);
-    if (!QDir().mkpath(folder)) {
+    const bool existed = QFileInfo(folder).isDir();
+    // The folder is made only for a catalogue: giving up leaves nothing behind.
+    const auto makeFolder = [&] {
+        if (QDir().mkpath(folder))
+            return true;
         *failure = QStringLiteral("Не удаётся создать папку каталога «%1».").arg(shown);
+        return false;
+    };
+    const auto giveUp = [&]() -> std::optional<QString> {
+        if (!existed)
+            QDir().rmdir(folder); // only when empty
         return std::nullopt;
-    }
-    const bool onServer = !environment.value(QStringLiteral("AUTOPARTS_DATABASE")).trimmed().isEmpty();
+    };
+    const bool onServer =
+        !environment.value(QStringLiteral("AUTOPARTS_DATABASE")).trimmed().isEmpty();
     const QString file = QDir(folder).filePath(QString::fromLatin1(CatalogueFile));
-    if (onServer || QFileInfo::exists(file))
+    if (onServer) // the program still starts in the folder
+        return makeFolder() ? std::optional<QString>(folder) : std::nullopt;
+    if (QFileInfo::exists(file))
         return folder;
 
     const Choice choice = ask(folder);
@@ -39,16 +51,20 @@ std::optional<QString> FirstStart::prepare(const QProcessEnvironment &environmen
         const QString source = pick ? pick() : QString();
         if (source.isEmpty())
             return std::nullopt;
+        if (!makeFolder())
+            return std::nullopt;
         try {
             const QString told = bring(source, file);
             if (report)
                 *report = told;
         } catch (const std::exception &error) {
             *failure = QString::fromUtf8(error.what());
-            return std::nullopt;
+            return giveUp();
         }
         return folder;
     }
+    if (!makeFolder())
+        return std::nullopt;
     QProcess make;
     make.setProcessEnvironment(environment);
     make.setWorkingDirectory(folder);
@@ -60,10 +76,10 @@ std::optional<QString> FirstStart::prepare(const QProcessEnvironment &environmen
     if (!make.waitForFinished(120000) || make.exitStatus() != QProcess::NormalExit ||
         make.exitCode() != 0) {
         const QString why = QString::fromLocal8Bit(make.readAllStandardError()).trimmed();
-        *failure = QStringLiteral("Не удалось создать каталог в папке «%1»%2")
-                       .arg(shown, why.isEmpty() ? QStringLiteral(".")
-                                                 : QStringLiteral(":\n") + why);
-        return std::nullopt;
+        *failure =
+            QStringLiteral("Не удалось создать каталог в папке «%1»%2")
+                .arg(shown, why.isEmpty() ? QStringLiteral(".") : QStringLiteral(":\n") + why);
+        return giveUp();
     }
     return folder;
 }

@@ -7,11 +7,12 @@
 
 class QWidget;
 
-// The menu entry's first start: the user's catalogue folder is made, the
-// user chooses an empty catalogue, the demo one (autoparts-newdb makes
-// either there) or the catalogue the shop already has, which is brought
-// over. Later starts find it and ask nothing. With the catalogue on a
-// server (AUTOPARTS_DATABASE) nothing is made.
+// The menu entry's first start: the user chooses an empty catalogue, the
+// demo one (autoparts-newdb makes either) or the catalogue the shop already
+// has, which is brought over, and the user's catalogue folder is made for
+// it; giving up, or a catalogue that cannot be made, leaves no folder behind.
+// Later starts find it and ask nothing. With the catalogue on a server
+// (AUTOPARTS_DATABASE) only the folder to start in is made.
 class FirstStart
 {
 public:
@@ -24,9 +25,8 @@ public:
     // the catalogue could not be made (then `failure` says why, in Russian).
     // A catalogue brought over leaves what to tell the user in `report`.
     static std::optional<QString> prepare(const QProcessEnvironment &environment,
-                                          const QString &newdb, const Ask &ask,
-                                          QString *failure, const Pick &pick = {},
-                                          QString *report = nullptr);
+                                          const QString &newdb, const Ask &ask, QString *failure,
+                                          const Pick &pick = {}, QString *report = nullptr);
 
     // The small dialog that asks; Cancel when it is closed.
     static Choice askWithDialog(const QString &folder, QWidget *owner = nullptr);

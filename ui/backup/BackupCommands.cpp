@@ -3,10 +3,10 @@
 #include "BackupService.h"
 #include "RestoreDialog.h"
 
+#include "UnitDM.h"
 #include "backup/BackupCheck.h"
 #include "backup/BackupFolder.h"
 #include "gui/MessageBoxes.h"
-#include "UnitDM.h"
 #include "recordset/Error.h"
 
 #include <QDir>
@@ -51,19 +51,22 @@ bool BackupCommands::restore(QWidget *owner, BackupService &service)
         return false;
     }
     RestoreDialog dialog(owner, std::move(entries));
+    // A damaged copy is refused before anything is asked or changed; «Нет»
+    // goes back to the list.
+    dialog.setConfirmation([](const BackupFolder::Entry &entry) {
+        BackupCheck::goodsIn(entry.path, true);
+        return MessageBoxes::confirm(
+            QStringLiteral("Восстановить каталог из резервной копии от %1?\n\n"
+                           "Текущий каталог сначала будет сохранён в "
+                           "отдельную копию, так что восстановление можно "
+                           "будет отменить.")
+                .arg(RestoreDialog::dateText(entry)),
+            QStringLiteral("Восстановление"));
+    });
     if (dialog.exec() != QDialog::Accepted || !dialog.chosen())
         return false;
     const BackupFolder::Entry chosen = *dialog.chosen();
-    // A damaged copy is refused before anything is asked or changed.
-    BackupCheck::goodsIn(chosen.path, true);
     const QString date = RestoreDialog::dateText(chosen);
-    if (!MessageBoxes::confirm(QStringLiteral("Восстановить каталог из резервной копии от %1?\n\n"
-                                              "Текущий каталог сначала будет сохранён в "
-                                              "отдельную копию, так что восстановление можно "
-                                              "будет отменить.")
-                                   .arg(date),
-                               QStringLiteral("Восстановление")))
-        return false;
     const QString kept = service.restore(chosen.path);
     QString text = QStringLiteral("Каталог восстановлен из копии от %1.").arg(date);
     if (!kept.isEmpty())

@@ -89,12 +89,52 @@ RestoreDialog::RestoreDialog(QWidget *parent, std::vector<BackupFolder::Entry> e
     list->setFocus();
 }
 
-const BackupFolder::Entry *RestoreDialog::chosen() const
+const BackupFolder::Entry *RestoreDialog::current() const
 {
     const int row = list->currentRow();
-    if (result() != QDialog::Accepted || row < 0 || row >= int(entries_.size()))
+    if (row < 0 || row >= int(entries_.size()))
         return nullptr;
     return &entries_[size_t(row)];
+}
+
+const BackupFolder::Entry *RestoreDialog::chosen() const
+{
+    return result() == QDialog::Accepted ? current() : nullptr;
+}
+
+void RestoreDialog::setConfirmation(std::function<bool(const BackupFolder::Entry &)> confirm)
+{
+    confirm_ = std::move(confirm);
+}
+
+void RestoreDialog::accept()
+{
+    const BackupFolder::Entry *entry = current();
+    if (!entry)
+        return;
+    if (confirm_) {
+        // The question comes over the list, and «Нет» leaves it open. A
+        // failure may not pass through Qt's handlers: it closes the list and
+        // exec() throws it.
+        try {
+            if (!confirm_(*entry))
+                return;
+        } catch (...) {
+            failure_ = std::current_exception();
+            QDialog::reject();
+            return;
+        }
+    }
+    QDialog::accept();
+}
+
+int RestoreDialog::exec()
+{
+    failure_ = nullptr;
+    const int result = ModalWindow::exec();
+    if (failure_)
+        std::rethrow_exception(std::exchange(failure_, nullptr));
+    return result;
 }
 
 QString RestoreDialog::dateText(const BackupFolder::Entry &entry)

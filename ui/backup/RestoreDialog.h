@@ -3,6 +3,8 @@
 #include "backup/BackupFolder.h"
 #include "ui/common/ModalWindow.h"
 
+#include <exception>
+#include <functional>
 #include <vector>
 
 class QPushButton;
@@ -19,6 +21,11 @@ public:
 
     // The chosen copy, once the dialog was accepted.
     const BackupFolder::Entry *chosen() const;
+    // Asked when the user picks a copy: false keeps the list open for another
+    // choice; a failure closes it and is thrown again by exec().
+    void setConfirmation(std::function<bool(const BackupFolder::Entry &)> confirm);
+    int exec() override;
+    void accept() override;
 
     QTableWidget *list;
     QPushButton *btnRestore, *btnCancel;
@@ -27,5 +34,9 @@ public:
     static QString sizeText(qint64 bytes);
 
 private:
+    const BackupFolder::Entry *current() const;
+
     std::vector<BackupFolder::Entry> entries_;
+    std::function<bool(const BackupFolder::Entry &)> confirm_;
+    std::exception_ptr failure_;
 };

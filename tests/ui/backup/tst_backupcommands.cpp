@@ -34,6 +34,7 @@ private slots:
 
     void serviceMenuStandsBeforeHelp();
     void copyThenRestoreThenUndo();
+    void noToTheQuestionGoesBackToTheList();
     void unusableCopyIsRefused_data();
     void unusableCopyIsRefused();
     void dailyCopyOverSeveralDays();
@@ -160,6 +161,36 @@ void TestBackupCommands::copyThenRestoreThenUndo()
     QCOMPARE(catalogue_->count("tovars"), 3);
     QCOMPARE(shownRows(), 3);
     QCOMPARE(folder_->entries().size(), size_t(3));
+}
+
+void TestBackupCommands::noToTheQuestionGoesBackToTheList()
+{
+    ModalAnswers answers;
+    answers.press(QMessageBox::Ok);
+    frmMain->mnuBackup->trigger();
+    QVERIFY(answers.waitAllAnswered());
+    DMAuto->tblAuto.Delete();
+
+    bool openAfterNo = false;
+    ModalAnswers restore;
+    restore.handle([&](QWidget *window) {
+        auto *dialog = qobject_cast<RestoreDialog *>(window);
+        QVERIFY(dialog);
+        dialog->list->selectRow(0);
+        QTest::mouseClick(dialog->btnRestore, Qt::LeftButton); // «Нет»
+        openAfterNo = dialog->isVisible() && dialog->list->currentRow() == 0;
+        QTest::mouseClick(dialog->btnRestore, Qt::LeftButton); // then «Да»
+    });
+    restore.press(QMessageBox::No);
+    restore.press(QMessageBox::Yes);
+    restore.press(QMessageBox::Ok);
+    frmMain->mnuRestore->trigger();
+    QVERIFY(restore.waitAllAnswered(20000));
+    QVERIFY(openAfterNo);
+    QCOMPARE(restore.boxes().size(), 3);
+    QVERIFY2(restore.boxes()[2].text.startsWith(QStringLiteral("Каталог восстановлен")),
+             qPrintable(restore.boxes()[2].text));
+    QCOMPARE(catalogue_->count("tovars"), 5);
 }
 
 void TestBackupCommands::unusableCopyIsRefused_data()
