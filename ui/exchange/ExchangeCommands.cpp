@@ -150,12 +150,13 @@ bool ExchangeCommands::importPriceList(QWidget *owner, BackupService &backups)
         DMAuto->reload([](const std::exception &error) { MessageBoxes::error(error); });
     }
     MessageBoxes::information(owner,
-                              QStringLiteral("Прайс-лист загружен.\nДобавлено товаров: %1\n"
-                                             "Изменено товаров: %2\nБез изменений: %3\n"
-                                             "Не загружено строк: %4")
+                              QStringLiteral("Прайс-лист загружен.\nДобавлено товаров: %1%2\n"
+                                             "Изменено товаров: %3\nБез изменений: %4\n"
+                                             "Не загружено строк: %5")
                                   .arg(plan.additions.size())
+                                  .arg(ImportSummaryDialog::notAddedNote(plan))
                                   .arg(plan.updates.size())
-                                  .arg(plan.unchanged + plan.notAdded)
+                                  .arg(plan.unchanged)
                                   .arg(plan.refused.size()),
                               QStringLiteral("Сообщение"));
     return true;

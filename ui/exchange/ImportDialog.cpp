@@ -8,9 +8,15 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
 
 namespace {
+
+const QString Organisation = QStringLiteral("autoparts");
+const QString UpdatePriceKey = QStringLiteral("priceList/updatePrice");
+const QString UpdateCountKey = QStringLiteral("priceList/updateCount");
+const QString AddMissingKey = QStringLiteral("priceList/addMissing");
 
 // "A", "B", ... "AA": the letters a spreadsheet shows over a column.
 QString letters(int column)
@@ -60,10 +66,8 @@ ImportDialog::ImportDialog(QWidget *parent, const QStringList &sheets, SheetRead
     what->setGeometry(464, 250, 244, 220);
     checkPrice = new QCheckBox(QStringLiteral("Цены найденных товаров"), what);
     checkPrice->setGeometry(10, 26, 228, 18);
-    checkPrice->setChecked(true);
     checkCount = new QCheckBox(QStringLiteral("Количество найденных товаров"), what);
     checkCount->setGeometry(10, 52, 228, 18);
-    checkCount->setChecked(true);
     checkAdd = new QCheckBox(QStringLiteral("Добавлять товары, которых нет"), what);
     checkAdd->setGeometry(10, 78, 228, 18);
     auto *hint = new QLabel(QStringLiteral("Товар находится по артикулу, а без артикула — по "
@@ -71,6 +75,13 @@ ImportDialog::ImportDialog(QWidget *parent, const QStringList &sheets, SheetRead
                             what);
     hint->setGeometry(10, 110, 228, 60);
     hint->setWordWrap(true);
+    // A shop loads the same suppliers' lists again and again: what a list may
+    // change is asked once. Whether the first line holds titles belongs to the
+    // file, so that box is not remembered.
+    const QSettings remembered(Organisation, Organisation);
+    checkPrice->setChecked(remembered.value(UpdatePriceKey, true).toBool());
+    checkCount->setChecked(remembered.value(UpdateCountKey, true).toBool());
+    checkAdd->setChecked(remembered.value(AddMissingKey, false).toBool());
 
     btnNext = new QPushButton(QStringLiteral("Далее"), client());
     btnNext->setGeometry(520, 484, 90, 26);
@@ -140,4 +151,15 @@ PriceListImport::Options ImportDialog::options() const
     options.updateCount = checkCount->isChecked();
     options.addNew = checkAdd->isChecked();
     return options;
+}
+
+// Kept on going on only, not as a box is clicked: a box ticked by a slip and
+// then given up with «Отмена» leaves the next price list as before.
+void ImportDialog::accept()
+{
+    QSettings remembered(Organisation, Organisation);
+    remembered.setValue(UpdatePriceKey, checkPrice->isChecked());
+    remembered.setValue(UpdateCountKey, checkCount->isChecked());
+    remembered.setValue(AddMissingKey, checkAdd->isChecked());
+    ModalWindow::accept();
 }

@@ -15,7 +15,7 @@ class QTableWidget;
 
 // Shows the first lines of a price list and lets the user say which of its
 // columns feeds each goods column, guessed from the title row, and what the
-// lines may change.
+// lines may change, as chosen for the last price list.
 class ImportDialog : public ModalWindow
 {
     Q_OBJECT
@@ -36,6 +36,8 @@ public:
     QPushButton *btnNext, *btnCancel;
 
     static constexpr int PreviewLines = 8;
+
+    void accept() override;
 
 private:
     void showSheet(int index);

@@ -22,6 +22,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTableWidget>
 
 namespace {
@@ -46,19 +48,30 @@ class TestExchangeCommands : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
     void foundRowsGoToATable_data();
     void foundRowsGoToATable();
     void priceListComesIn();
+    void linesLeftOutAreCounted_data();
+    void linesLeftOutAreCounted();
+    void whatToChangeIsRemembered_data();
+    void whatToChangeIsRemembered();
 
 private:
     std::unique_ptr<TestCatalogue> catalogue_;
 };
 
+void TestExchangeCommands::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+}
+
 void TestExchangeCommands::init()
 {
+    QSettings(QStringLiteral("autoparts"), QStringLiteral("autoparts")).clear();
     catalogue_ = std::make_unique<TestCatalogue>();
     catalogue_->addCategory(QStringLiteral("Фильтры"));
     catalogue_->addMake(QStringLiteral("ВАЗ"));
@@ -184,6 +197,97 @@ void TestExchangeCommands::priceListComesIn()
     // The windows show the result, and a copy from before it was taken.
     QCOMPARE(frmMain->gridAuto->model()->rowCount(), shown + 1);
     QCOMPARE(BackupFolder(catalogue_->path()).entries().size(), size_t(1));
+}
+
+void TestExchangeCommands::linesLeftOutAreCounted_data()
+{
+    QTest::addColumn<int>("unknown");
+    QTest::addColumn<bool>("addNew");
+    QTest::addColumn<QString>("added");
+    const auto leftOut = [](const char *lines) {
+        return QStringLiteral(
+                   "Будет добавлено товаров: 0 (не добавлены: %1, которых нет в каталоге)")
+            .arg(QString::fromUtf8(lines));
+    };
+    QTest::newRow("1") << 1 << false << leftOut("1 строка");
+    QTest::newRow("2") << 2 << false << leftOut("2 строки");
+    QTest::newRow("4") << 4 << false << leftOut("4 строки");
+    QTest::newRow("5") << 5 << false << leftOut("5 строк");
+    QTest::newRow("11") << 11 << false << leftOut("11 строк");
+    QTest::newRow("14") << 14 << false << leftOut("14 строк");
+    QTest::newRow("21") << 21 << false << leftOut("21 строка");
+    QTest::newRow("22") << 22 << false << leftOut("22 строки");
+    QTest::newRow("112") << 112 << false << leftOut("112 строк");
+    QTest::newRow("none unknown") << 0 << false << "Будет добавлено товаров: 0";
+    QTest::newRow("added instead") << 3 << true << "Будет добавлено товаров: 3";
+}
+
+void TestExchangeCommands::linesLeftOutAreCounted()
+{
+    QFETCH(int, unknown);
+    QFETCH(bool, addNew);
+    QFETCH(QString, added);
+    SheetTable sheet;
+    sheet.rows.push_back({"Код", "Наименование товара", "Цена, руб."});
+    sheet.rows.push_back({"C-1", "Фильтр масляный", "100,50"}); // as it is
+    for (int i = 0; i < unknown; ++i)
+        sheet.rows.push_back(
+            {QStringLiteral("N-%1").arg(i), QStringLiteral("Деталь %1").arg(i), "7"});
+    PriceListImport::Options options;
+    options.addNew = addNew;
+    const PriceListImport::Plan plan = PriceListImport::plan(
+        DMAuto->ADOConnection, sheet, PriceListMapping::guess(sheet.rows.front()), options);
+
+    // The lines left out are not counted again among the goods left alone.
+    QCOMPARE(ImportSummaryDialog::counts(plan),
+             added + QStringLiteral("\nБудет изменено товаров: 0\nОстанется без изменений: 1\n"
+                                    "Не будет загружено строк: 0"));
+}
+
+void TestExchangeCommands::whatToChangeIsRemembered_data()
+{
+    QTest::addColumn<bool>("price");
+    QTest::addColumn<bool>("count");
+    QTest::addColumn<bool>("add");
+    QTest::addColumn<bool>("goOn");
+    // No two boxes alike in some row, so that no two can be mixed up unseen.
+    QTest::newRow("only added goods, Далее") << false << false << true << true;
+    QTest::newRow("only prices, Далее") << true << false << false << true;
+    QTest::newRow("Отмена keeps the defaults") << false << false << true << false;
+}
+
+void TestExchangeCommands::whatToChangeIsRemembered()
+{
+    QFETCH(bool, price);
+    QFETCH(bool, count);
+    QFETCH(bool, add);
+    QFETCH(bool, goOn);
+    SheetTable sheet;
+    sheet.rows = {{"Код", "Цена"}, {"C-1", "1"}};
+    const auto open = [&] {
+        auto dialog = std::make_unique<ImportDialog>(frmMain, QStringList{"прайс.csv"},
+                                                     [sheet](int) { return sheet; });
+        dialog->show();
+        return dialog;
+    };
+    const auto boxes = [](const ImportDialog &d) {
+        return QList<bool>{d.checkPrice->isChecked(), d.checkCount->isChecked(),
+                           d.checkAdd->isChecked(), d.checkTitles->isChecked()};
+    };
+
+    auto first = open();
+    QCOMPARE(boxes(*first), (QList<bool>{true, true, false, true}));
+    first->checkPrice->setChecked(price);
+    first->checkCount->setChecked(count);
+    first->checkAdd->setChecked(add);
+    first->checkTitles->setChecked(false); // it belongs to the file, and is not kept
+    QTest::mouseClick(goOn ? first->btnNext : first->btnCancel, Qt::LeftButton);
+    QVERIFY(first->isHidden());
+    first.reset();
+
+    const auto second = open();
+    QCOMPARE(boxes(*second), goOn ? (QList<bool>{price, count, add, true})
+                                  : (QList<bool>{true, true, false, true}));
 }
 
 AUTOPARTS_GUI_TEST_MAIN(TestExchangeCommands)
