@@ -11,5 +11,9 @@ public:
     // Shows the main window in the centre of the screen; showing it applies
     // the first sort.
     static void showMainWindow();
+    // What follows once the main window is up: a word, once, when the file
+    // catalogue can only be read; then today's copy and the journal's upkeep
+    // in the background.
+    static void afterMainWindowShown();
     static void destroyComponents();
 };

@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cerrno>
 #include <map>
+#include <sys/stat.h>
 
 namespace {
 
@@ -29,10 +31,36 @@ void BackupFolder::create() const
 {
     if (QFileInfo(folder_).isDir())
         return;
-    if (!QDir().mkpath(folder_))
-        throw Error(QStringLiteral("не удаётся создать папку «%1»: в папку каталога нельзя "
-                                   "записывать")
-                        .arg(QDir::toNativeSeparators(folder_)));
+    // The catalogue's folder is there already, so one level is all there is
+    // to make; mkdir itself tells why it could not.
+    const QByteArray name = QFile::encodeName(folder_);
+    if (::mkdir(name.constData(), 0777) != 0 && errno != EEXIST)
+        throw Error(creationFailure(folder_, errno));
+    // EEXIST, or a race: something stands under the name, and it may be a
+    // file (or a link to nothing).
+    if (!QFileInfo(folder_).isDir())
+        throw Error(creationFailure(folder_, EEXIST));
+}
+
+QString BackupFolder::creationFailure(const QString &folder, int error)
+{
+    const QString start =
+        QStringLiteral("Не удаётся создать папку «%1»: ").arg(QDir::toNativeSeparators(folder));
+    switch (error) {
+    case EEXIST:
+        return start + QStringLiteral("на её месте стоит файл с тем же именем. Переименуйте или "
+                                      "уберите этот файл.");
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return start + QStringLiteral("в папку каталога нельзя записывать.");
+    case ENOSPC:
+    case EDQUOT:
+        return start + QStringLiteral("на диске не хватает места.");
+    default:
+        // The system's own words, in the language it is set to.
+        return start + qt_error_string(error) + QLatin1Char('.');
+    }
 }
 
 QString BackupFolder::dailyCopy(QDate day) const

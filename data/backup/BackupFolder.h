@@ -26,6 +26,8 @@ public:
     const QString &path() const { return folder_; }
     // Makes the folder if it is missing; throws Error when it cannot.
     void create() const;
+    // Why `folder` could not be made, from mkdir's `error`, as a sentence.
+    static QString creationFailure(const QString &folder, int error);
 
     QString dailyCopy(QDate day) const;
     // Names by date and time; one taken already moves to the next second.

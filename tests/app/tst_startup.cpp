@@ -1,11 +1,13 @@
 #include "CurrentFolder.h"
 #include "GuiTestMain.h"
 #include "ModalAnswers.h"
+#include "ReadOnlyFile.h"
 #include "TestCatalogue.h"
 
 #include "UnitDM.h"
 #include "app/Startup.h"
 #include "gui/MessageBoxes.h"
+#include "ui/backup/BackupService.h"
 #include "ui/goods/Unit_editTovars.h"
 #include "ui/main/Unit_tr.h"
 #include "ui/reference/Unit_Category.h"
@@ -17,6 +19,7 @@
 #include "ui/widgets/DBGrid.h"
 #include "ui/widgets/DBImage.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 class TestStartup : public QObject
@@ -30,6 +33,8 @@ private slots:
     void withoutCatalogueReportsEachFailureThenShowsTheWindow();
     void notADatabaseIsReportedAndLeftUntouched();
     void createsEveryWindowAndShowsTheGoods();
+    void readOnlyCatalogueIsToldOnceAfterTheWindow_data();
+    void readOnlyCatalogueIsToldOnceAfterTheWindow();
 };
 
 void TestStartup::errorBoxRules_data()
@@ -134,6 +139,71 @@ void TestStartup::createsEveryWindowAndShowsTheGoods()
     QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("Фильтры"));
     QCOMPARE(model->index(1, 1).data().toString(), QString()); // key 99 matches no category
     QCOMPARE(DMAuto->tblAuto.Sort(), QStringLiteral("auto_id"));
+}
+
+void TestStartup::readOnlyCatalogueIsToldOnceAfterTheWindow_data()
+{
+    QTest::addColumn<QString>("locked"); // what is made read-only: "", "folder" or "file"
+    QTest::addColumn<QString>("told");   // %1: the folder or the file
+    const QString rest = QStringLiteral(" нельзя записывать: каталог открыт только для чтения. "
+                                        "Изменения сохранить не получится, и ежедневная "
+                                        "резервная копия не делается.");
+    QTest::newRow("writable: no word, and today's copy") << QString() << QString();
+    QTest::newRow("read-only folder") << "folder" << QStringLiteral("В папку каталога «%1»") + rest;
+    QTest::newRow("read-only file in a writable folder")
+        << "file" << QStringLiteral("В файл каталога «%1»") + rest;
+}
+
+void TestStartup::readOnlyCatalogueIsToldOnceAfterTheWindow()
+{
+    QFETCH(QString, locked);
+    QFETCH(QString, told);
+    TestCatalogue catalogue;
+    catalogue.addGoods({1, {}, QStringLiteral("Фильтр"), {}, 3, {}, {}, {}, {}, {}});
+    const QString path = locked == QLatin1String("folder")
+                             ? QFileInfo(catalogue.path()).absolutePath()
+                             : QFileInfo(catalogue.path()).absoluteFilePath();
+    std::unique_ptr<ReadOnlyFile> readOnly;
+    if (!locked.isEmpty()) {
+        readOnly = std::make_unique<ReadOnlyFile>(path);
+        if (!readOnly->effective())
+            QSKIP("this machine cannot make a file read-only for this user");
+    }
+
+    ModalAnswers answers;
+    answers.press(QMessageBox::Ok);
+    answers.press(QMessageBox::Ok); // a second box, should one come, is recorded and closed
+    Startup::createComponents();
+    Startup::showMainWindow();
+    QCOMPARE(answers.boxes().size(), 0); // nothing before the window is up
+    QSignalSpy ended(frmMain->Backups, &BackupService::dailyEnded);
+    Startup::afterMainWindowShown();
+
+    if (told.isEmpty()) {
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.at(0).at(1).toString(), QString()); // the copy was made
+    } else {
+        QTRY_COMPARE(answers.boxes().size(), 1);
+    }
+    // Long enough for the daily copy's retries behind a modal box.
+    QTest::qWait(500);
+    if (told.isEmpty()) {
+        QCOMPARE(answers.boxes().size(), 0);
+        QVERIFY(DMAuto->tblAuto.CanModify());
+        return;
+    }
+    QCOMPARE(answers.boxes().size(), 1);
+    const ModalAnswers::Box &box = answers.boxes()[0];
+    QCOMPARE(box.text, told.arg(QDir::toNativeSeparators(path)));
+    QCOMPARE(box.icon, QMessageBox::Information);
+    QCOMPARE(box.caption, QStringLiteral("Сообщение"));
+    QCOMPARE(box.owner, frmMain);
+    // No daily copy was tried, and writes are still refused as before.
+    QCOMPARE(ended.count(), 0);
+    QVERIFY(!frmMain->Backups->isRunning());
+    QVERIFY(!QFileInfo::exists(QDir(catalogue.folder()).filePath(QStringLiteral("db-backups"))));
+    QVERIFY(!DMAuto->tblAuto.CanModify());
+    QCOMPARE(DMAuto->tblAuto.RecordCount(), 1);
 }
 
 AUTOPARTS_GUI_TEST_MAIN(TestStartup)

@@ -43,7 +43,7 @@ QStringList filesIn(const QString &folder)
 } // namespace
 
 // Copies of the catalogue under a second program, a full disk, a folder that
-// cannot be written, and modal windows.
+// cannot be written or made, and modal windows.
 class TestBackups : public QObject
 {
     Q_OBJECT
@@ -56,6 +56,8 @@ private slots:
     void copyOnAFullDisk();
     void dailyCopyThatCannotBeMade_data();
     void dailyCopyThatCannotBeMade();
+    void folderOfCopiesThatCannotBeMade_data();
+    void folderOfCopiesThatCannotBeMade();
     void noCopyWhileAModalWindowIsOpen();
 };
 
@@ -169,6 +171,70 @@ void TestBackups::dailyCopyThatCannotBeMade()
     DMAuto->tblAutocounts.setAsInteger(7);
     DMAuto->tblAuto.Post();
     QCOMPARE(catalogue.query("SELECT counts FROM tovars WHERE auto_id = 1").toInt(), 7);
+}
+
+void TestBackups::folderOfCopiesThatCannotBeMade_data()
+{
+    QTest::addColumn<bool>("fileInTheWay"); // else: the catalogue's folder cannot be written
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("dailyTried");
+    QTest::newRow("a file named db-backups")
+        << true
+        << QStringLiteral("на её месте стоит файл с тем же именем. Переименуйте или уберите этот "
+                          "файл.")
+        << true;
+    // A catalogue that cannot be written gets no daily copy at all.
+    QTest::newRow("read-only folder of the catalogue")
+        << false << QStringLiteral("в папку каталога нельзя записывать.") << false;
+}
+
+void TestBackups::folderOfCopiesThatCannotBeMade()
+{
+    QFETCH(bool, fileInTheWay);
+    QFETCH(QString, reason);
+    QFETCH(bool, dailyTried);
+    TestCatalogue catalogue;
+    addPlainRows(catalogue, 3);
+    const BackupFolder folder(catalogue.path());
+    std::unique_ptr<ReadOnlyFile> readOnly;
+    if (fileInTheWay) {
+        QFile file(folder.path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("notes");
+    } else {
+        readOnly = std::make_unique<ReadOnlyFile>(catalogue.folder());
+        if (!readOnly->effective())
+            QSKIP("this machine cannot make a folder read-only for this user");
+    }
+    Startup::createComponents();
+    Startup::showMainWindow();
+    const QString cannot = QStringLiteral("Не удаётся создать папку «%1»: %2")
+                               .arg(QDir::toNativeSeparators(folder.path()), reason);
+
+    ModalAnswers answers;
+    answers.press(QMessageBox::Ok);
+    answers.press(QMessageBox::Ok); // for the daily copy's, or for one that should not come
+    frmMain->mnuBackup->trigger();
+    QTRY_COMPARE(answers.boxes().size(), 1);
+    QCOMPARE(answers.boxes()[0].icon, QMessageBox::Critical);
+    QCOMPARE(answers.boxes()[0].text, cannot);
+
+    QSignalSpy ended(frmMain->Backups, &BackupService::dailyEnded);
+    frmMain->Backups->scheduleDaily();
+    if (dailyTried) {
+        QVERIFY(ended.wait(10000));
+        QVERIFY(answers.waitAllAnswered());
+        QCOMPARE(answers.boxes().size(), 2);
+        QCOMPARE(answers.boxes()[1].icon, QMessageBox::Information);
+        QCOMPARE(answers.boxes()[1].text,
+                 cannot + QStringLiteral(" Работа с каталогом продолжается; копия будет сделана "
+                                         "при следующем запуске программы."));
+    } else {
+        QTest::qWait(300);
+        QCOMPARE(ended.count(), 0);
+        QCOMPARE(answers.boxes().size(), 1);
+    }
+    QVERIFY(!QFileInfo(folder.path()).isDir());
 }
 
 void TestBackups::noCopyWhileAModalWindowIsOpen()

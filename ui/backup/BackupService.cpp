@@ -120,9 +120,12 @@ void BackupService::tryDaily()
 void BackupService::dailyDone(const QString &path, const QString &failure)
 {
     if (!failure.isEmpty() && !cancelled_) {
-        untold_ = QStringLiteral("%1. Работа с каталогом продолжается; копия будет сделана при "
+        // Some reasons are whole sentences already, with advice after them.
+        const QString told =
+            failure.endsWith(QLatin1Char('.')) ? failure : failure + QLatin1Char('.');
+        untold_ = QStringLiteral("%1 Работа с каталогом продолжается; копия будет сделана при "
                                  "следующем запуске программы.")
-                      .arg(failure);
+                      .arg(told);
         tellWhenFree();
     }
     emit dailyEnded(path, failure);

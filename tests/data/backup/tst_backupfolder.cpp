@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
+#include <cstring>
 #include <set>
 
 namespace {
@@ -33,6 +35,8 @@ class TestBackupFolder : public QObject
 private slots:
     void namesReadBack();
     void keepingOverAYearAndMore();
+    void causesTheDiskGives_data();
+    void causesTheDiskGives();
 };
 
 void TestBackupFolder::namesReadBack()
@@ -99,6 +103,30 @@ void TestBackupFolder::keepingOverAYearAndMore()
             expected.insert(
                 QStringLiteral("db-2026-%1-01.mdb").arg(month, 2, 10, QLatin1Char('0')));
     QCOMPARE(names(folder), expected);
+}
+
+// Why the folder of copies could not be made, for the answers of the disk
+// that a test cannot bring about (a file in the way and a read-only folder:
+// tst_backups).
+void TestBackupFolder::causesTheDiskGives_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("disk full") << ENOSPC << QStringLiteral("на диске не хватает места.");
+    QTest::newRow("quota used up") << EDQUOT << QStringLiteral("на диске не хватает места.");
+    QTest::newRow("disk mounted read-only")
+        << EROFS << QStringLiteral("в папку каталога нельзя записывать.");
+    QTest::newRow("anything else, in the system's words")
+        << EIO << QString::fromLocal8Bit(std::strerror(EIO)) + QLatin1Char('.');
+}
+
+void TestBackupFolder::causesTheDiskGives()
+{
+    QFETCH(int, error);
+    QFETCH(QString, reason);
+    const QString folder = QDir::toNativeSeparators(QStringLiteral("/shop/db-backups"));
+    QCOMPARE(BackupFolder::creationFailure(QStringLiteral("/shop/db-backups"), error),
+             QStringLiteral("Не удаётся создать папку «%1»: %2").arg(folder, reason));
 }
 
 QTEST_GUILESS_MAIN(TestBackupFolder)
