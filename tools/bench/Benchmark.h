@@ -20,6 +20,10 @@ public:
     // Prints one table of figures for this catalogue size.
     void run();
 
+    // The median of `times` runs of `action`, in milliseconds; the figure
+    // files use it too.
+    static double median(int times, const std::function<void()> &action);
+
 private:
     struct Row
     {
@@ -30,8 +34,6 @@ private:
     };
 
     void prepareCatalogue();
-    // The median of `times` runs of `action`, in milliseconds.
-    static double median(int times, const std::function<void()> &action);
     // Runs a plain query of the goods, every value looked at.
     static void readPlainly(Connection &connection, const QByteArray &sql);
     // Steps through every row of `sql`, reading every column, as a plain

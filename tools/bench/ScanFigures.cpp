@@ -1,5 +1,6 @@
 #include "ScanFigures.h"
 
+#include "Benchmark.h"
 #include "labels/PartCode.h"
 #include "recordset/Connection.h"
 #include "recordset/Cursor.h"
@@ -15,19 +16,6 @@ namespace {
 constexpr const char *kLastArticleSql =
     "SELECT auto_id, codeTov FROM tovars WHERE codeTov <> '' ORDER BY auto_id DESC LIMIT 1";
 constexpr const char *kByArticleSql = "SELECT auto_id FROM tovars WHERE codeTov = ?1";
-
-double medianMs(int times, const std::function<void()> &action)
-{
-    std::vector<double> samples;
-    for (int i = 0; i < times; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        action();
-        samples.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
 
 } // namespace
 
@@ -50,13 +38,13 @@ void ScanFigures::measure(const Cursor &goods, const QString &catalogue, const A
                          [expected](const PartLookup::Found &f) { return f.key == expected; }))
             throw std::logic_error("benchmark check failed: the scanned part was not found");
     };
-    const double sql = medianMs(5, [&] { plain.run(kByArticleSql, {article}); });
+    const double sql = Benchmark::median(5, [&] { plain.run(kByArticleSql, {article}); });
     const QString query = QString::fromLatin1(kByArticleSql).replace(QLatin1String("?1"), article);
     add(QStringLiteral("scan: an article code found"),
-        medianMs(11, [&] { lookup(article, lastKey); }), sql, query);
+        Benchmark::median(11, [&] { lookup(article, lastKey); }), sql, query);
     add(QStringLiteral("scan: an in-store EAN-13 (no article matches, then the key)"),
-        medianMs(11, [&] { lookup(PartCode::storeEan(lastKey), lastKey); }), 0, {});
+        Benchmark::median(11, [&] { lookup(PartCode::storeEan(lastKey), lastKey); }), 0, {});
     // As long as the generated articles: every value is compared, twice.
     add(QStringLiteral("scan: an unknown code"),
-        medianMs(11, [&] { lookup(QStringLiteral("NO-SUCH-PART"), 0); }), 0, {});
+        Benchmark::median(11, [&] { lookup(QStringLiteral("NO-SUCH-PART"), 0); }), 0, {});
 }

@@ -1,5 +1,6 @@
 #include "ServerFigures.h"
 
+#include "Benchmark.h"
 #include "CatalogueSchema.h"
 #include "ServerCatalogue.h"
 #include "recordset/Connection.h"
@@ -26,19 +27,6 @@ QByteArray updateCountsSql()
 {
     return TableSql(CatalogueSchema::goods(), TableSql::Dialect::Server)
         .update({CatalogueSchema::Count});
-}
-
-double medianOf(int times, const std::function<void()> &action)
-{
-    std::vector<double> samples;
-    for (int i = 0; i < times; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        action();
-        samples.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
 }
 
 } // namespace
@@ -72,7 +60,7 @@ QString ServerFigures::prepare(const QString &server, const QString &file, int g
 
 double ServerFigures::psql(const QString &target, const QByteArray &sql)
 {
-    return medianOf(3, [&] {
+    return Benchmark::median(3, [&] {
         QProcess::execute(QStringLiteral("psql"),
                           {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-d"), target,
                            QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-c"),
@@ -84,7 +72,7 @@ double ServerFigures::plainSelect(const QString &target, const QByteArray &sql)
 {
     ServerConnection connection(target);
     connection.open();
-    return medianOf(3, [&] {
+    return Benchmark::median(3, [&] {
         const ServerResult result = connection.execute(sql);
         qint64 checksum = 0;
         for (int r = 0; r < result.rows(); ++r)
@@ -106,7 +94,7 @@ double ServerFigures::plainPost(const QString &target, qint64 key, qint64 restor
                            {{QByteArray::number(counts), false}, {QByteArray::number(key), false}});
         connection.commit();
     };
-    const double ms = medianOf(21, [&] { update(++value); });
+    const double ms = Benchmark::median(21, [&] { update(++value); });
     update(restore);
     return ms;
 }
