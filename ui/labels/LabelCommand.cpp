@@ -17,12 +17,12 @@ const QString Title = QStringLiteral("Этикетки");
 
 } // namespace
 
-qint64 LabelCommand::labelCount(const Cursor &goods, bool asInStock)
+qint64 LabelCommand::labelCount(Cursor &goods, bool asInStock)
 {
     const int rows = goods.displayRowCount();
     if (!asInStock)
         return rows;
-    const int counts = const_cast<Cursor &>(goods).FieldByName(QStringLiteral("counts")).index();
+    const int counts = goods.FieldByName(QStringLiteral("counts")).index();
     qint64 total = 0;
     for (int row = 0; row < rows; ++row)
         if (!goods.isNullAt(row, counts))

@@ -13,7 +13,7 @@ class LabelCommand
 public:
     static void run(Cursor &goods, QWidget *owner);
     // Labels the rows in view ask for, as many as in stock or one each.
-    static qint64 labelCount(const Cursor &goods, bool asInStock);
+    static qint64 labelCount(Cursor &goods, bool asInStock);
 
     // Beyond this many labels the user is asked first.
     static constexpr qint64 ManyLabels = 5000;
