@@ -7,6 +7,7 @@
 #include "recordset/TableSql.h"
 #include "recordset/Transaction.h"
 #include "recordset/server/ServerConnection.h"
+#include "recordset/server/ServerCopyIn.h"
 #include "recordset/server/ServerResult.h"
 
 #include <vector>
@@ -39,16 +40,6 @@ void ServerCatalogue::createTables(ServerConnection &server)
     }
     for (const TableSchema &table : CatalogueSchema::tables())
         server.execute(TableSql(table, TableSql::Dialect::Server).create());
-}
-
-void ServerCatalogue::insertWithKey(ServerConnection &server, const TableSchema &table,
-                                    const std::vector<StoreValue> &values)
-{
-    std::vector<ServerConnection::Parameter> parameters;
-    parameters.reserve(values.size());
-    for (int i = 0; i < table.fieldCount(); ++i)
-        parameters.push_back(ServerConnection::parameter(table.field(i).type, values[size_t(i)]));
-    server.execute(TableSql(table, TableSql::Dialect::Server).insert(true), parameters, &table);
 }
 
 void ServerCatalogue::setNextKey(ServerConnection &server, const TableSchema &table, qint64 next)
@@ -88,29 +79,42 @@ void ServerCatalogue::copy(Connection &file, ServerConnection &server, const Pro
     createTables(server);
     qint64 done = 0;
     for (const auto &[table, rows] : read) {
-        const QByteArray insert = TableSql(table, TableSql::Dialect::Server).insert(true);
+        // The server's bulk path, the values in its binary form: a row costs
+        // about what reading it did.
+        ServerCopyIn copy(server, table);
         for (int r = 0; r < rows.rowCount(); ++r) {
-            std::vector<ServerConnection::Parameter> parameters;
+            copy.beginRow();
             for (int i = 0; i < table.fieldCount(); ++i) {
-                StoreValue value;
-                value.null = rows.isNull(r, i);
-                if (value.null) {
-                } else if (table.field(i).type == FieldType::Text) {
-                    value.text = rows.text(r, i);
-                } else if (table.field(i).type == FieldType::Blob) {
+                if (rows.isNull(r, i)) {
+                    copy.addNull();
+                    continue;
+                }
+                switch (table.field(i).type) {
+                case FieldType::Text:
+                    copy.addText(rows.utf8(r, i));
+                    break;
+                case FieldType::Blob: {
                     // The snapshot holds only sizes; the photo is read now.
                     const auto bytes = file.readBlob(table, i, rows.integer(r, table.keyIndex()));
-                    value.null = !bytes;
-                    value.bytes = bytes.value_or(QByteArray());
-                } else {
-                    value.number = rows.integer(r, i);
+                    if (bytes)
+                        copy.addBytes(*bytes);
+                    else
+                        copy.addNull();
+                    break;
                 }
-                parameters.push_back(ServerConnection::parameter(table.field(i).type, value));
+                case FieldType::Currency:
+                    copy.addAmount(rows.integer(r, i));
+                    break;
+                case FieldType::AutoInc:
+                case FieldType::Integer:
+                    copy.addInteger(rows.integer(r, i));
+                    break;
+                }
             }
-            server.execute(insert, parameters, &table);
             if (progress && (++done % 1000 == 0 || done == total))
                 progress(done, total);
         }
+        copy.finish();
         setNextKey(server, table, 1);
     }
     transaction.commit();

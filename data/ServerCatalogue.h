@@ -25,12 +25,10 @@ public:
     // that rows added later never collide. All of it or nothing.
     static void copy(Connection &file, ServerConnection &server, const Progress &progress = {});
 
-    // The steps of a copy, for other sources of rows; all inside the
-    // caller's transaction. The tables, refused when any exists already:
+    // The steps of a copy, for other sources of rows (which send them with
+    // ServerCopyIn); all inside the caller's transaction. The tables,
+    // refused when any exists already:
     static void createTables(ServerConnection &server);
-    // One row in column order, its key included:
-    static void insertWithKey(ServerConnection &server, const TableSchema &table,
-                              const std::vector<StoreValue> &values);
     // The key counter set so that the next new row gets `next`:
     static void setNextKey(ServerConnection &server, const TableSchema &table, qint64 next);
 };

@@ -2,13 +2,13 @@
 
 #include "CatalogueSchema.h"
 
+#include "journal/Journal.h"
 #include "recordset/Currency.h"
 #include "recordset/Error.h"
 #include "recordset/RowStore.h"
 #include "recordset/RowValues.h"
 #include "recordset/RowWriter.h"
 #include "recordset/Store.h"
-#include "journal/Journal.h"
 #include "recordset/Transaction.h"
 
 #include <QRegularExpression>
@@ -379,20 +379,25 @@ void PriceListImport::apply(Store &store, const Plan &plan)
                 table, RowValues(table).setText(CatalogueSchema::ReferenceName, name).withoutKey());
     }
 
+    // Written in bulk: on a server without waiting for each row's answer.
     const TableSchema goods = CatalogueSchema::goods();
+    std::vector<Store::RowChange> changes;
+    changes.reserve(plan.updates.size());
     for (const Update &u : plan.updates) {
         // A value the plan leaves out keeps what the row holds.
-        std::vector<int> fields;
-        std::vector<StoreValue> values;
+        Store::RowChange change{u.key, {}, {}};
         for (const auto &[column, value] : {std::pair{G::Price, u.price}, {G::Count, u.count}})
             if (value) {
-                fields.push_back(column);
-                values.push_back(StoreValue{false, *value, {}, {}});
+                change.fields.push_back(column);
+                change.values.push_back(StoreValue{false, *value, {}, {}});
             }
-        if (!fields.empty())
-            writer.update(goods, u.key, fields, values);
+        if (!change.fields.empty())
+            changes.push_back(std::move(change));
     }
+    writer.updateMany(goods, changes);
 
+    std::vector<std::vector<StoreValue>> rows;
+    rows.reserve(plan.additions.size());
     for (const Addition &a : plan.additions) {
         // No photo; a reference without a name takes 0, as a row added in
         // the editor with an empty reference list.
@@ -406,7 +411,8 @@ void PriceListImport::apply(Store &store, const Plan &plan)
             const auto found = names.find(key(name));
             row.setNumber(column, name.isEmpty() || found == names.end() ? 0 : found->second);
         }
-        writer.insert(goods, row.withoutKey());
+        rows.push_back(row.withoutKey());
     }
+    writer.insertMany(goods, rows);
     transaction.commit();
 }

@@ -6,6 +6,7 @@
 #include "recordset/Statement.h"
 #include "recordset/TableSql.h"
 #include "recordset/server/ServerConnection.h"
+#include "recordset/server/ServerCopyIn.h"
 
 namespace {
 
@@ -84,8 +85,11 @@ void FileConversionTarget::commit()
     connection_->close();
 }
 
+ServerConversionTarget::ServerConversionTarget(ServerConnection &server) : server_(server) {}
+
 ServerConversionTarget::~ServerConversionTarget()
 {
+    copy_.reset(); // abandoned unless finished
     if (open_) {
         try {
             server_.rollback();
@@ -103,23 +107,41 @@ void ServerConversionTarget::begin()
     ServerCatalogue::createTables(server_);
 }
 
+void ServerConversionTarget::finishCopy()
+{
+    if (!copy_)
+        return;
+    // Cleared first: a refused copy is over all the same.
+    const std::unique_ptr<ServerCopyIn> copy = std::move(copy_);
+    copyTable_.clear();
+    copy->finish();
+}
+
 void ServerConversionTarget::insert(const TableSchema &table, const std::vector<StoreValue> &row)
 {
-    ServerCatalogue::insertWithKey(server_, table, row);
+    if (copyTable_ != table.table()) {
+        finishCopy();
+        copy_ = std::make_unique<ServerCopyIn>(server_, table);
+        copyTable_ = table.table();
+    }
+    copy_->addRow(row);
 }
 
 void ServerConversionTarget::setNextKey(const TableSchema &table, qint64 next)
 {
+    finishCopy();
     ServerCatalogue::setNextKey(server_, table, next);
 }
 
 Store &ServerConversionTarget::store()
 {
+    finishCopy();
     return server_;
 }
 
 void ServerConversionTarget::commit()
 {
+    finishCopy();
     server_.commit();
     open_ = false;
 }

@@ -9,6 +9,7 @@
 
 class Connection;
 class ServerConnection;
+class ServerCopyIn;
 class Statement;
 
 // Where a converted catalogue is written: its four tables made, the rows
@@ -48,11 +49,12 @@ private:
     bool open_ = false;
 };
 
-// The catalogue's tables on an empty server database.
+// The catalogue's tables on an empty server database, each table's rows sent
+// by the server's bulk path (one COPY while rows of that table come).
 class ServerConversionTarget : public ConversionTarget
 {
 public:
-    explicit ServerConversionTarget(ServerConnection &server) : server_(server) {}
+    explicit ServerConversionTarget(ServerConnection &server);
     ~ServerConversionTarget() override;
 
     void begin() override;
@@ -62,6 +64,11 @@ public:
     void commit() override;
 
 private:
+    // Ends the copy under way, if any, so that the connection takes commands.
+    void finishCopy();
+
     ServerConnection &server_;
+    std::unique_ptr<ServerCopyIn> copy_;
+    QString copyTable_;
     bool open_ = false;
 };

@@ -3,6 +3,8 @@
 #include "Error.h"
 #include "TableSql.h"
 
+#include <algorithm>
+
 qint64 RowWriter::insert(const TableSchema &schema, const std::vector<StoreValue> &values)
 {
     const qint64 key = store_.insert(schema, values);
@@ -78,6 +80,26 @@ std::optional<RowWriter::StoredRow> RowWriter::update(const TableSchema &schema,
                 witness->blobWritten(store_, schema, key, stored.blobs[fields[n]],
                                      values[n].null ? QByteArray() : values[n].bytes);
     return stored;
+}
+
+void RowWriter::updateMany(const TableSchema &schema, const std::vector<Store::RowChange> &changes)
+{
+    store_.updateMany(schema, changes);
+}
+
+void RowWriter::insertMany(const TableSchema &schema,
+                           const std::vector<std::vector<StoreValue>> &rows)
+{
+    const bool blobs = std::any_of(rows.begin(), rows.end(), [&](const auto &row) {
+        return std::any_of(row.begin(), row.end(),
+                           [](const StoreValue &v) { return !v.null && !v.bytes.isEmpty(); });
+    });
+    if (!blobs) {
+        store_.insertMany(schema, rows);
+        return;
+    }
+    for (const std::vector<StoreValue> &row : rows)
+        insert(schema, row);
 }
 
 int RowWriter::remove(const TableSchema &schema, qint64 key)

@@ -48,6 +48,12 @@ public:
                                     const std::vector<int> &fields,
                                     const std::vector<StoreValue> &values, const Check &check = {});
 
+    // Bulk writes, as the store's updateMany and insertMany: written as they
+    // stand, in order, neither the rows changed nor the new keys told. New
+    // rows that carry a blob go one by one, so that it is witnessed.
+    void updateMany(const TableSchema &schema, const std::vector<Store::RowChange> &changes);
+    void insertMany(const TableSchema &schema, const std::vector<std::vector<StoreValue>> &rows);
+
     // Returns the rows deleted: 0 when another program deleted it first.
     int remove(const TableSchema &schema, qint64 key);
 

@@ -85,6 +85,28 @@ public:
     // Returns the rows deleted (0 when another program deleted it first).
     virtual int remove(const TableSchema &schema, qint64 key) = 0;
 
+    // Bulk writes (a price list): many changes or many new rows (every column
+    // but the key), each made as update() or insert() makes it and in this
+    // order, but neither the rows changed nor the new keys are told, so a
+    // store may send them without waiting for each answer.
+    struct RowChange
+    {
+        qint64 key = 0;
+        std::vector<int> fields;
+        std::vector<StoreValue> values;
+    };
+    virtual void updateMany(const TableSchema &schema, const std::vector<RowChange> &changes)
+    {
+        for (const RowChange &change : changes)
+            update(schema, change.key, change.fields, change.values);
+    }
+    virtual void insertMany(const TableSchema &schema,
+                            const std::vector<std::vector<StoreValue>> &rows)
+    {
+        for (const std::vector<StoreValue> &row : rows)
+            insert(schema, row);
+    }
+
     // One transaction at a time; begin takes the right to write at once
     // where the store knows such a thing.
     virtual void begin() = 0;

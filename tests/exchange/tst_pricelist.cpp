@@ -1,6 +1,9 @@
 #include "CatalogueSchema.h"
 #include "ErrorOf.h"
 #include "EngineTest.h"
+#include "ServerCatalogue.h"
+#include "ServerSchemaScope.h"
+#include "StoredRows.h"
 #include "TestCatalogue.h"
 
 #include "exchange/CsvReader.h"
@@ -11,6 +14,7 @@
 #include "recordset/Connection.h"
 #include "recordset/Currency.h"
 #include "recordset/Cursor.h"
+#include "recordset/server/ServerPipeline.h"
 
 #include <QFile>
 #include <QTest>
@@ -117,6 +121,7 @@ private slots:
     void refusedLines();
     void newGoodsFindOrMakeTheirReferences();
     void failingHalfwayWritesNothing();
+    void longListOnTheServerEndsAsOnTheFile();
     void cancelledExportLeavesNoFile();
 };
 
@@ -262,6 +267,73 @@ void TestPriceList::failingHalfwayWritesNothing()
     QVERIFY(!errorOf([&] { PriceListImport::apply(*c.connection, plan); }).isNull());
     QCOMPARE(c.prices(), before);
     QCOMPARE(c.catalogue.count("category"), 1);
+}
+
+// A list longer than the server takes in one batch, every kind of line in
+// it (a price alone, a quantity alone, both, an article twice, new goods),
+// leaves the server's catalogue as the same list leaves the file; refused in
+// its second batch, it leaves the server's as it was.
+void TestPriceList::longListOnTheServerEndsAsOnTheFile()
+{
+    if (TestCatalogue::engineOfTest() != TestCatalogue::Engine::Server)
+        QSKIP("compares the server with the file: runs once, with the server");
+    TestCatalogue file;
+    file.query("BEGIN");
+    for (int i = 0; i < 2400; ++i) {
+        TestCatalogue::Goods goods;
+        goods.codeTov = QStringLiteral("A-%1").arg(i);
+        goods.tovName = QStringLiteral("Деталь %1").arg(i);
+        goods.counts = i % 7;
+        goods.price = 10000 * i + 1234 * (i % 3);
+        file.addGoods(goods);
+    }
+    file.query("COMMIT");
+    const ServerSchemaScope scope("pricelist_long");
+    ServerConnection server(scope.target);
+    {
+        Connection source(file.path());
+        ServerCatalogue::copy(source, server);
+    }
+    SheetTable sheet;
+    sheet.rows = {{"Артикул", "Наименование", "Цена", "Остаток"}};
+    for (int i = 0; i < 2200; ++i)
+        sheet.rows.push_back({QStringLiteral("A-%1").arg(i), QString(),
+                              i % 3 == 1 ? QString() : QStringLiteral("%1,5").arg(i + 7),
+                              i % 3 == 0 ? QString() : QString::number(i % 11)});
+    sheet.rows.push_back({"A-5", "", "999", "1"});
+    for (int i = 0; i < 300; ++i)
+        sheet.rows.push_back({QStringLiteral("N-%1").arg(i), QStringLiteral("Новая %1").arg(i),
+                              QStringLiteral("%1").arg(i + 1), "3"});
+    PriceListImport::Options options;
+    options.addNew = true;
+    const auto planOn = [&](Store &store) {
+        return PriceListImport::plan(store, sheet, PriceListMapping::guess(sheet.rows.front()),
+                                     options);
+    };
+    Connection onFile(file.path());
+    const PriceListImport::Plan plan = planOn(server);
+    QCOMPARE(int(plan.updates.size()), int(planOn(onFile).updates.size()));
+    QVERIFY(plan.updates.size() > 2 * size_t(ServerPipeline::BatchSize));
+    QCOMPARE(int(plan.additions.size()), 300);
+
+    const TableSchema goods = CatalogueSchema::goods();
+    const QStringList before = storedRows(server, goods);
+    server.execute("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN "
+                   "IF NEW.price = 1507.5 THEN RAISE EXCEPTION 'нельзя'; END IF; "
+                   "RETURN NEW; END$$");
+    server.execute("CREATE TRIGGER refuse BEFORE UPDATE ON tovars FOR EACH ROW EXECUTE "
+                   "FUNCTION refuse()");
+    const QString refusal = errorOf([&] { PriceListImport::apply(server, plan); });
+    QVERIFY2(refusal.contains(QStringLiteral("нельзя")), qPrintable(refusal));
+    QCOMPARE(storedRows(server, goods), before);
+    server.execute("DROP TRIGGER refuse ON tovars");
+
+    PriceListImport::apply(server, plan);
+    PriceListImport::apply(onFile, planOn(onFile));
+    const QStringList moved = storedRows(server, goods);
+    QCOMPARE(moved.size(), 2700);
+    QCOMPARE(moved, storedRows(onFile, goods));
+    QVERIFY(moved != before);
 }
 
 void TestPriceList::cancelledExportLeavesNoFile()

@@ -1,5 +1,6 @@
 #include "CatalogueSchema.h"
 #include "JetTestCatalogue.h"
+#include "ServerSchemaScope.h"
 #include "TestCatalogue.h"
 #include "UnitDM.h"
 #include "recordset/Connection.h"
@@ -58,27 +59,6 @@ int openAsProgram(const QString &folder, QStringList *failures)
     QDir::setCurrent(previous);
     return goods;
 }
-
-// An empty schema of the test server for the test's life, and the
-// connection string that names it.
-struct ServerSchemaScope
-{
-    explicit ServerSchemaScope(const char *name)
-        : schema(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(QCoreApplication::applicationPid())),
-          target(TestCatalogue::serverConnectionString() +
-                 QStringLiteral(" options='-c search_path=%1'").arg(schema))
-    {
-        admin.execute("DROP SCHEMA IF EXISTS " + schema.toLatin1() + " CASCADE");
-        admin.execute("CREATE SCHEMA " + schema.toLatin1());
-    }
-    ~ServerSchemaScope()
-    {
-        admin.execute("DROP SCHEMA IF EXISTS " + schema.toLatin1() + " CASCADE");
-    }
-    ServerConnection admin{TestCatalogue::serverConnectionString()};
-    QString schema;
-    QString target;
-};
 
 // Every value of every row as the grid shows it, in key order.
 QStringList shown(Store &store, const TableSchema &table)

@@ -44,6 +44,7 @@ private:
 
     void openAndFirstPaint(Connection &plain);
     void dailyCopy();
+    void refresh();
     void filters(Connection &plain);
     void sorts(Connection &plain);
     void searchPanel(Connection &plain);

@@ -1,11 +1,14 @@
 #include "ExchangeFigures.h"
 
+#include "CatalogueSchema.h"
 #include "UnitDM.h"
 #include "backup/BackupCopy.h"
 #include "exchange/GoodsExport.h"
 #include "exchange/PriceListImport.h"
 #include "exchange/XlsxReader.h"
 #include "exchange/XlsxSheetWriter.h"
+#include "recordset/server/ServerConnection.h"
+#include "recordset/server/ServerResult.h"
 #include "ui/backup/BackupService.h"
 #include "ui/exchange/ExchangeCommands.h"
 #include "ui/main/Unit_tr.h"
@@ -45,7 +48,7 @@ void resetPeak()
 
 } // namespace
 
-void ExchangeFigures::measure(int goods, const Add &add)
+void ExchangeFigures::measure(int goods, bool onServer, const Add &add)
 {
     QTemporaryDir dir;
     const auto columns = ExchangeCommands::columnsOf(*frmMain->gridAuto);
@@ -89,9 +92,10 @@ void ExchangeFigures::measure(int goods, const Add &add)
         }
         writer.finish();
     }
-    const QString catalogue = BackupService::catalogueFile();
+    const QString catalogue = onServer ? QString() : BackupService::catalogueFile();
     const QString saved = dir.filePath(QStringLiteral("before.mdb"));
-    BackupCopy::make(catalogue, saved);
+    if (!onServer)
+        BackupCopy::make(catalogue, saved);
 
     // From the chosen file to the grid painted anew, the dialogs left out.
     QElapsedTimer timer;
@@ -103,7 +107,8 @@ void ExchangeFigures::measure(int goods, const Add &add)
     const PriceListImport::Plan plan = PriceListImport::plan(
         DMAuto->ADOConnection, sheet, PriceListMapping::guess(sheet.rows.front()), options);
     const double planned = elapsedMs(timer);
-    frmMain->Backups->copyNow();
+    if (!onServer) // the server keeps its own copies
+        frmMain->Backups->copyNow();
     const double copied = elapsedMs(timer);
     PriceListImport::apply(DMAuto->ADOConnection, plan);
     DMAuto->reload([](const std::exception &) {});
@@ -122,6 +127,13 @@ void ExchangeFigures::measure(int goods, const Add &add)
 
     // The benchmark's catalogue serves later runs: it is put back.
     DMAuto->close();
+    if (onServer) {
+        ServerConnection server(qEnvironmentVariable(Store::ServerVariable));
+        for (const TableSchema &table : CatalogueSchema::tables())
+            server.execute("DROP TABLE " +
+                           TableSql::name(table.table(), TableSql::Dialect::Server) + " CASCADE");
+        return;
+    }
     BackupCopy::restore(saved, catalogue);
     DMAuto->reload([](const std::exception &) {});
     frmMain->mnuSortKod->trigger();

@@ -68,11 +68,11 @@ double ServerFigures::psql(const QString &target, const QByteArray &sql)
     });
 }
 
-double ServerFigures::plainSelect(const QString &target, const QByteArray &sql)
+double ServerFigures::plainSelect(const QString &target, const QByteArray &sql, int times)
 {
     ServerConnection connection(target);
     connection.open();
-    return Benchmark::median(3, [&] {
+    return Benchmark::median(times, [&] {
         const ServerResult result = connection.execute(sql);
         qint64 checksum = 0;
         for (int r = 0; r < result.rows(); ++r)

@@ -14,8 +14,8 @@ public:
     // the median of three runs in milliseconds, start of psql included.
     static double psql(const QString &target, const QByteArray &sql);
     // The same query through libpq, every value of every row looked at, as
-    // a plain client of the server would: the median of three.
-    static double plainSelect(const QString &target, const QByteArray &sql);
+    // a plain client of the server would: the median of `times` runs.
+    static double plainSelect(const QString &target, const QByteArray &sql, int times = 3);
     // BEGIN; one update of counts by key; COMMIT, through libpq: the median
     // of 21 in milliseconds. Leaves the row's counts at `restore`.
     static double plainPost(const QString &target, qint64 key, qint64 restore);

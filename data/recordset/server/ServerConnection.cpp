@@ -1,5 +1,7 @@
 #include "ServerConnection.h"
 
+#include "ServerCopyOut.h"
+#include "ServerPipeline.h"
 #include "ServerResult.h"
 #include "ServerSchema.h"
 
@@ -235,6 +237,12 @@ void ServerConnection::open()
     }
 }
 
+pg_conn *ServerConnection::handle()
+{
+    open();
+    return conn_;
+}
+
 void ServerConnection::raiseConnectFailure(const QString &detail)
 {
     const QString lower = detail.toLower();
@@ -379,12 +387,8 @@ TableSchema ServerConnection::verified(const TableSchema &declared)
 
 void ServerConnection::readAll(const TableSchema &schema, RowStore &rows)
 {
-    const ServerResult result =
-        execute(TableSql(schema, TableSql::Dialect::Server).selectAll(), {}, &schema);
-    const int count = result.rows();
-    rows.reserve(rows.rowCount() + count);
-    for (int r = 0; r < count; ++r)
-        readValues(result, r, schema, rows, rows.appendRow());
+    ServerCopyOut(schema, rows)
+        .read(*this, TableSql(schema, TableSql::Dialect::Server).selectAll());
 }
 
 bool ServerConnection::readRow(const TableSchema &schema, qint64 key,
@@ -442,6 +446,39 @@ int ServerConnection::remove(const TableSchema &schema, qint64 key)
     return execute(TableSql(schema, TableSql::Dialect::Server).remove(), {keyParameter(key)},
                    &schema)
         .changes();
+}
+
+void ServerConnection::updateMany(const TableSchema &schema, const std::vector<RowChange> &changes)
+{
+    ServerPipeline pipeline(*this, schema);
+    std::map<std::vector<int>, QByteArray> statements;
+    for (const RowChange &change : changes) {
+        QByteArray &sql = statements[change.fields];
+        if (sql.isEmpty())
+            sql = TableSql(schema, TableSql::Dialect::Server).update(change.fields);
+        std::vector<Parameter> parameters;
+        for (size_t n = 0; n < change.fields.size(); ++n)
+            parameters.push_back(parameter(schema.field(change.fields[n]).type, change.values[n]));
+        parameters.push_back(keyParameter(change.key));
+        pipeline.send(sql, parameters);
+    }
+    pipeline.finish();
+}
+
+void ServerConnection::insertMany(const TableSchema &schema,
+                                  const std::vector<std::vector<StoreValue>> &rows)
+{
+    ServerPipeline pipeline(*this, schema);
+    const QByteArray sql = TableSql(schema, TableSql::Dialect::Server).insert();
+    for (const std::vector<StoreValue> &values : rows) {
+        std::vector<Parameter> parameters;
+        size_t n = 0;
+        for (int i = 0; i < schema.fieldCount(); ++i)
+            if (i != schema.keyIndex())
+                parameters.push_back(parameter(schema.field(i).type, values[n++]));
+        pipeline.send(sql, parameters);
+    }
+    pipeline.finish();
 }
 
 void ServerConnection::begin()
@@ -512,9 +549,9 @@ std::vector<QVariantList> ServerConnection::run(const QByteArray &sql,
             case kFloat4Oid:
             case kFloat8Oid:
             case kNumericOid:
-                row << QVariant(QByteArray(result.value(r, c).data(),
-                                           qsizetype(result.value(r, c).size()))
-                                    .toDouble());
+                row << QVariant(
+                    QByteArray(result.value(r, c).data(), qsizetype(result.value(r, c).size()))
+                        .toDouble());
                 break;
             case kByteaOid:
                 row << QVariant(unescapedBytes(result.value(r, c)));

@@ -38,11 +38,15 @@ public:
     int update(const TableSchema &schema, qint64 key, const std::vector<int> &fields,
                const std::vector<StoreValue> &values) override;
     int remove(const TableSchema &schema, qint64 key) override;
+    void updateMany(const TableSchema &schema, const std::vector<RowChange> &changes) override;
+    void insertMany(const TableSchema &schema,
+                    const std::vector<std::vector<StoreValue>> &rows) override;
     void begin() override;
     void commit() override;
     void rollback() override;
     TableSql::Dialect dialect() const override { return TableSql::Dialect::Server; }
-    std::vector<QVariantList> run(const QByteArray &sql, const QVariantList &parameters = {}) override;
+    std::vector<QVariantList> run(const QByteArray &sql,
+                                  const QVariantList &parameters = {}) override;
 
     // A parameter in the server's text form, or NULL; bytes go as they are.
     struct Parameter
@@ -63,8 +67,14 @@ public:
     // How long a write waits for a row that another workstation holds.
     static constexpr int LockTimeoutMs = 3000;
 
-private:
+    // The libpq connection, opened if need be, for the bulk paths (COPY,
+    // pipelines) that talk to it directly.
+    pg_conn *handle();
+    // Throws the StoreError for a failed result (none: the connection broke
+    // off), told in terms of `schema` where one is given.
     [[noreturn]] void raise(const ServerResult &result, const TableSchema *schema);
+
+private:
     [[noreturn]] void raiseConnectFailure(const QString &detail);
 
     QString connectionString_;

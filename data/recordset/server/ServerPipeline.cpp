@@ -1,0 +1,109 @@
+#include "ServerPipeline.h"
+
+#include "ServerResult.h"
+
+#include <libpq-fe.h>
+
+ServerPipeline::ServerPipeline(ServerConnection &server, const TableSchema &schema)
+    : server_(server), schema_(schema)
+{
+    if (PQenterPipelineMode(server_.handle()) != 1)
+        server_.raise(ServerResult(), &schema_);
+    inPipeline_ = true;
+}
+
+ServerPipeline::~ServerPipeline()
+{
+    if (!inPipeline_)
+        return;
+    // Left early (a fault of the caller's): the answers are taken so that
+    // the connection takes commands again.
+    try {
+        if (waiting_ > 0 && PQpipelineSync(server_.handle()) == 1)
+            collect();
+    } catch (...) {
+        // The refusal is the caller's transaction's to roll back.
+    }
+    leave();
+}
+
+void ServerPipeline::leave()
+{
+    if (inPipeline_) {
+        inPipeline_ = false;
+        PQexitPipelineMode(server_.handle());
+    }
+}
+
+void ServerPipeline::send(const QByteArray &sql,
+                          const std::vector<ServerConnection::Parameter> &parameters)
+{
+    std::vector<const char *> values;
+    std::vector<int> lengths, formats;
+    for (const ServerConnection::Parameter &p : parameters) {
+        values.push_back(p.value ? (p.value->isEmpty() ? "" : p.value->constData()) : nullptr);
+        lengths.push_back(p.value ? int(p.value->size()) : 0);
+        formats.push_back(p.binary ? 1 : 0);
+    }
+    pg_conn *conn = server_.handle();
+    if (PQsendQueryParams(conn, sql.constData(), int(parameters.size()), nullptr, values.data(),
+                          lengths.data(), formats.data(), 0) != 1) {
+        leave();
+        server_.raise(ServerResult(), &schema_);
+    }
+    if (++waiting_ >= BatchSize) {
+        if (PQpipelineSync(conn) != 1) {
+            leave();
+            server_.raise(ServerResult(), &schema_);
+        }
+        collect();
+    }
+}
+
+void ServerPipeline::collect()
+{
+    // Each statement's answer ends with a null; the batch, with the sync.
+    pg_conn *conn = server_.handle();
+    ServerResult refusal;
+    bool refused = false;
+    for (; waiting_ > 0; --waiting_) {
+        while (PGresult *result = PQgetResult(conn)) {
+            const ExecStatusType status = PQresultStatus(result);
+            if (!refused && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK &&
+                status != PGRES_PIPELINE_ABORTED) {
+                refusal = ServerResult(result);
+                refused = true;
+            } else {
+                PQclear(result);
+            }
+        }
+        if (PQstatus(conn) != CONNECTION_OK)
+            break;
+    }
+    waiting_ = 0;
+    if (PQstatus(conn) == CONNECTION_OK) {
+        ServerResult sync(PQgetResult(conn));
+        if (!refused && (!sync.get() || PQresultStatus(sync.get()) != PGRES_PIPELINE_SYNC)) {
+            refusal = std::move(sync);
+            refused = true;
+        }
+    } else if (!refused) {
+        refused = true;
+    }
+    if (refused) {
+        leave();
+        server_.raise(refusal, &schema_);
+    }
+}
+
+void ServerPipeline::finish()
+{
+    if (waiting_ > 0) {
+        if (PQpipelineSync(server_.handle()) != 1) {
+            leave();
+            server_.raise(ServerResult(), &schema_);
+        }
+        collect();
+    }
+    leave();
+}

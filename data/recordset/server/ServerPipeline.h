@@ -1,0 +1,37 @@
+#pragma once
+
+#include "ServerConnection.h"
+
+#include <QByteArray>
+#include <vector>
+
+// Statements sent one after another without waiting for each answer (libpq's
+// pipeline mode), a batch at a time, for bulk writes: a hundred thousand
+// updates cost the server's work, not as many round trips. Meant for the
+// inside of the caller's transaction; the first refusal ends the pipeline
+// and is thrown by send() or finish(), the statements after it are not run.
+class ServerPipeline
+{
+public:
+    ServerPipeline(ServerConnection &server, const TableSchema &schema);
+    ~ServerPipeline();
+    ServerPipeline(const ServerPipeline &) = delete;
+    ServerPipeline &operator=(const ServerPipeline &) = delete;
+
+    void send(const QByteArray &sql, const std::vector<ServerConnection::Parameter> &parameters);
+    // Waits for every answer.
+    void finish();
+
+    // Statements sent before their answers are collected: few enough that
+    // the answers fit the socket's buffers while the statements are sent.
+    static constexpr int BatchSize = 1000;
+
+private:
+    void collect();
+    void leave();
+
+    ServerConnection &server_;
+    const TableSchema &schema_;
+    int waiting_ = 0;
+    bool inPipeline_ = false;
+};
