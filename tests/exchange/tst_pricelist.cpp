@@ -272,7 +272,7 @@ void TestPriceList::failingHalfwayWritesNothing()
 // A list longer than the server takes in one batch, every kind of line in
 // it (a price alone, a quantity alone, both, an article twice, new goods),
 // leaves the server's catalogue as the same list leaves the file; refused in
-// its second batch, it leaves the server's as it was.
+// a later batch than the first, it leaves the server's as it was.
 void TestPriceList::longListOnTheServerEndsAsOnTheFile()
 {
     if (TestCatalogue::engineOfTest() != TestCatalogue::Engine::Server)

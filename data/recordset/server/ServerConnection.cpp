@@ -469,7 +469,10 @@ void ServerConnection::insertMany(const TableSchema &schema,
                                   const std::vector<std::vector<StoreValue>> &rows)
 {
     ServerPipeline pipeline(*this, schema);
-    const QByteArray sql = TableSql(schema, TableSql::Dialect::Server).insert();
+    // The new keys are not told, so the server need not send them back.
+    QByteArray sql = TableSql(schema, TableSql::Dialect::Server).insert();
+    if (const qsizetype returning = sql.indexOf(" RETURNING "); returning >= 0)
+        sql.truncate(returning);
     for (const std::vector<StoreValue> &values : rows) {
         std::vector<Parameter> parameters;
         size_t n = 0;

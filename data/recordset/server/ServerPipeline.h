@@ -23,8 +23,9 @@ public:
     void finish();
 
     // Statements sent before their answers are collected: few enough that
-    // the answers fit the socket's buffers while the statements are sent.
-    static constexpr int BatchSize = 1000;
+    // their answers (some 30 bytes each) fit the sockets' buffers while the
+    // statements are sent, as the server stops reading when it cannot write.
+    static constexpr int BatchSize = 500;
 
 private:
     void collect();
