@@ -10,7 +10,7 @@ mode=${1:-all}
 
 packages="cmake make g++ pkg-config qt6-base-dev qt6-translations-l10n libsqlite3-dev libxlsxwriter-dev libminizip-dev libcsv-dev libpq-dev mdbtools-dev libzint-dev fonts-liberation2 fonts-dejavu-core"
 if [ "$mode" = all ]; then
-    packages="$packages mdbtools sqlite3 zbar-tools clang libclang-rt-14-dev postgresql-15 poppler-utils dpkg-dev lintian desktop-file-utils appstream"
+    packages="$packages mdbtools sqlite3 zbar-tools clang libclang-rt-14-dev postgresql-15 poppler-utils lld dpkg-dev lintian desktop-file-utils appstream"
 fi
 installed=$(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null | grep " install ok installed$" | cut -d' ' -f1 || true)
 missing=""

@@ -46,9 +46,9 @@ Field &Cursor::addLookupField(const QString &name, int width, const QString &key
 
 // --- opening and closing ---------------------------------------------------
 
-void Cursor::loadRows(RowStore &store) const
+void Cursor::loadRows(RowStore &store)
 {
-    db_.readAll(schema_, store);
+    readMark_ = db_.readAllMarked(schema_, store);
 }
 
 void Cursor::open()

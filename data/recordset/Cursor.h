@@ -155,7 +155,7 @@ private:
     void requireEditing() const;
     void requireModifiable() const;
     void postPending();
-    void loadRows(RowStore &store) const;
+    void loadRows(RowStore &store);
     void rebuildView();
     void sortRows(LargeArray<int> &rows) const;
     // Sorts rows one by one with the collation, without a column order.
@@ -193,6 +193,8 @@ private:
     std::vector<std::unique_ptr<Field>> fields_;
     std::vector<Lookup> lookups_; // for fields_[schema field count + i]
     std::unique_ptr<RowStore> store_;
+    // How far the snapshot's reading saw, for reading only what changed.
+    QByteArray readMark_;
     LargeArray<int> view_;  // store rows, in view order
     LargeArray<int> order_; // all rows in sort order, deleted ones skipped when read
     // Each column's sorted rows, kept while the snapshot's values stay.

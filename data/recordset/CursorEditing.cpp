@@ -328,7 +328,7 @@ void Cursor::Refresh()
         throw Error(
             QStringLiteral("В таблице «%1» нет ключа: обновить данные нельзя").arg(tableName()));
     auto fresh = std::make_unique<RowStore>(schema_);
-    loadRows(*fresh);
+    readMark_ = db_.readAgain(schema_, *store_, readMark_, *fresh);
 
     // Keep exactly the rows of the snapshot: rows that another program added
     // stay unseen, rows that it deleted leave the view.

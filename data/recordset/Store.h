@@ -65,6 +65,25 @@ public:
 
     // Every row in key order into `rows`; blobs only by their size.
     virtual void readAll(const TableSchema &schema, RowStore &rows) = 0;
+    // readAll, and a mark of how far the reading saw, for readAgain; empty
+    // where the store keeps no versions of its rows.
+    virtual QByteArray readAllMarked(const TableSchema &schema, RowStore &rows)
+    {
+        readAll(schema, rows);
+        return {};
+    }
+    // The rows of an earlier reading (`last`, made with `mark`) as they now
+    // stand, into `rows` in key order: changed rows with their new values,
+    // deleted ones left out; rows added since may be left out too. A store
+    // that can tell which rows changed reads only those (and the keys);
+    // others read everything. Returns the mark for the next time.
+    virtual QByteArray readAgain(const TableSchema &schema, const RowStore &last,
+                                 const QByteArray &mark, RowStore &rows)
+    {
+        Q_UNUSED(last)
+        Q_UNUSED(mark)
+        return readAllMarked(schema, rows);
+    }
     // The row whose key is `key` appended to `rows`, blobs by their size,
     // and the bytes of the blob columns in `withBytes` into `bytes`. With
     // `lock`, inside a transaction, no one else can change the row until it

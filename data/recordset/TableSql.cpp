@@ -105,6 +105,17 @@ QByteArray TableSql::selectAll() const
     return sql;
 }
 
+QByteArray TableSql::selectWhere(const QByteArray &condition) const
+{
+    return selectColumns({}) + " WHERE " + condition + " ORDER BY " + column(schema_.keyIndex());
+}
+
+QByteArray TableSql::selectKeys() const
+{
+    const QByteArray key = column(schema_.keyIndex());
+    return "SELECT " + key + " FROM " + name(schema_.table(), dialect_) + " ORDER BY " + key;
+}
+
 QByteArray TableSql::selectFirstRows() const
 {
     return selectAll() + " LIMIT " + parameter(1);

@@ -40,6 +40,10 @@ public:
     QByteArray selectAll() const;
     // The rows of selectAll in whatever order the store finds them.
     QByteArray selectUnordered() const { return selectColumns({}); }
+    // The rows of selectAll for which `condition` holds, in key order.
+    QByteArray selectWhere(const QByteArray &condition) const;
+    // Every key, in order.
+    QByteArray selectKeys() const;
     // The first ?1 rows of selectAll.
     QByteArray selectFirstRows() const;
     // The rows of selectAll from the one whose key is ?1 on.

@@ -3,6 +3,7 @@
 #include "ServerCopyOut.h"
 #include "ServerPipeline.h"
 #include "ServerResult.h"
+#include "ServerVersions.h"
 #include "ServerSchema.h"
 
 #include "../Currency.h"
@@ -389,6 +390,17 @@ void ServerConnection::readAll(const TableSchema &schema, RowStore &rows)
 {
     ServerCopyOut(schema, rows)
         .read(*this, TableSql(schema, TableSql::Dialect::Server).selectAll());
+}
+
+QByteArray ServerConnection::readAllMarked(const TableSchema &schema, RowStore &rows)
+{
+    return ServerVersions(*this, schema).readAll(rows);
+}
+
+QByteArray ServerConnection::readAgain(const TableSchema &schema, const RowStore &last,
+                                       const QByteArray &mark, RowStore &rows)
+{
+    return ServerVersions(*this, schema).readAgain(last, mark, rows);
 }
 
 bool ServerConnection::readRow(const TableSchema &schema, qint64 key,

@@ -31,6 +31,9 @@ public:
 
     TableSchema verified(const TableSchema &declared) override;
     void readAll(const TableSchema &schema, RowStore &rows) override;
+    QByteArray readAllMarked(const TableSchema &schema, RowStore &rows) override;
+    QByteArray readAgain(const TableSchema &schema, const RowStore &last, const QByteArray &mark,
+                         RowStore &rows) override;
     bool readRow(const TableSchema &schema, qint64 key, const std::vector<int> &withBytes,
                  bool lock, RowStore &rows, std::map<int, QByteArray> &bytes) override;
     std::optional<QByteArray> readBlob(const TableSchema &schema, int field, qint64 key) override;

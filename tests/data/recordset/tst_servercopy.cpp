@@ -6,6 +6,7 @@
 #include "StoredRows.h"
 #include "TestCatalogue.h"
 #include "recordset/Connection.h"
+#include "recordset/Cursor.h"
 #include "recordset/RowStore.h"
 #include "recordset/TableSql.h"
 #include "recordset/server/ServerConnection.h"
@@ -15,6 +16,7 @@
 
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
 #include <libpq-fe.h>
 #include <limits>
@@ -53,6 +55,7 @@ private slots:
     void refusedMoveLeavesNoTables_data();
     void refusedMoveLeavesNoTables();
     void serverStoppedDuringAMove();
+    void readingAgainTakesOnlyWhatChanged();
 };
 
 void TestServerCopy::init()
@@ -304,6 +307,63 @@ void TestServerCopy::serverStoppedDuringAMove()
     check.close();
     connection.close();
     QCOMPARE(server("stop"), 0);
+}
+
+// A cursor's snapshot read again after others' work: updates, a delete, a
+// row added, and a transaction that was running while the cursor read and
+// commits later (its change is read the time after); what the refresh holds
+// is what a whole reading holds, row for row, the added row left unseen.
+void TestServerCopy::readingAgainTakesOnlyWhatChanged()
+{
+    TestCatalogue catalogue(TestCatalogue::Engine::Server);
+    for (int i = 0; i < 30; ++i) {
+        TestCatalogue::Goods goods;
+        goods.tovName = QStringLiteral("Деталь %1").arg(i);
+        goods.counts = i;
+        goods.price = 10000 * i;
+        catalogue.addGoods(goods);
+    }
+    const TableSchema schema = CatalogueSchema::goods();
+    ServerConnection connection(catalogue.path());
+    Cursor cursor(connection, schema);
+    cursor.open();
+    ServerConnection other(catalogue.path()), late(catalogue.path());
+    const auto asWholeReadingHasIt = [&] {
+        ServerConnection fresh(catalogue.path());
+        QStringList rows = storedRows(fresh, schema);
+        rows.removeIf([](const QString &row) { return row.startsWith("31|"); }); // the added one
+        return rows;
+    };
+    const auto cursorRows = [&] {
+        QStringList rows;
+        for (cursor.First(); !cursor.Eof(); cursor.Next()) {
+            QStringList values;
+            for (int i = 0; i < schema.fieldCount(); ++i)
+                values << (cursor.field(i).IsNull() ? QStringLiteral("NULL")
+                           : cursor.field(i).DataType() == FieldType::Text
+                               ? '"' + cursor.field(i).AsString() + '"'
+                               : QString::number(cursor.numberAt(cursor.RecNo() - 1, i)));
+            rows << values.join('|');
+        }
+        return rows;
+    };
+
+    late.begin();
+    late.execute("UPDATE tovars SET counts = 700 WHERE auto_id = 7");
+    other.execute("UPDATE tovars SET price = 3.5, tovname = 'Новое имя' WHERE auto_id = 3");
+    other.execute("DELETE FROM tovars WHERE auto_id = 5");
+    other.execute("INSERT INTO tovars (tovname) VALUES ('Добавлена')");
+    cursor.Refresh();
+    late.commit();
+    QCOMPARE(cursor.RecordCount(), 29);
+    QStringList expected = asWholeReadingHasIt();
+    expected.replaceInStrings(QRegularExpression("^7\\|(.*)\\|700\\|"), "7|\\1|6|");
+    QCOMPARE(cursorRows(), expected); // the late change is not seen yet
+    cursor.Refresh();
+    QCOMPARE(cursorRows(), asWholeReadingHasIt());
+    other.execute("UPDATE tovars SET models = 'Нива' WHERE auto_id = 30");
+    cursor.Refresh();
+    QCOMPARE(cursorRows(), asWholeReadingHasIt());
 }
 
 QTEST_MAIN(TestServerCopy) // the generator draws its photos
