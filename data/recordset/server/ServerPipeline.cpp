@@ -2,6 +2,7 @@
 
 #include "ServerResult.h"
 
+#include <atomic>
 #include <libpq-fe.h>
 
 ServerPipeline::ServerPipeline(ServerConnection &server, const TableSchema &schema)
@@ -46,18 +47,33 @@ void ServerPipeline::send(const QByteArray &sql,
         formats.push_back(p.binary ? 1 : 0);
     }
     pg_conn *conn = server_.handle();
-    if (PQsendQueryParams(conn, sql.constData(), int(parameters.size()), nullptr, values.data(),
-                          lengths.data(), formats.data(), 0) != 1) {
-        leave();
-        server_.raise(ServerResult(), &schema_);
-    }
-    if (++waiting_ >= BatchSize) {
-        if (PQpipelineSync(conn) != 1) {
+    QByteArray &name = prepared_[sql];
+    if (name.isEmpty()) {
+        static std::atomic<quint64> statements{0};
+        name = "autoparts_bulk_" + QByteArray::number(++statements);
+        if (PQsendPrepare(conn, name.constData(), sql.constData(), int(parameters.size()),
+                          nullptr) != 1) {
             leave();
             server_.raise(ServerResult(), &schema_);
         }
-        collect();
+        ++waiting_;
     }
+    if (PQsendQueryPrepared(conn, name.constData(), int(parameters.size()), values.data(),
+                            lengths.data(), formats.data(), 0) != 1) {
+        leave();
+        server_.raise(ServerResult(), &schema_);
+    }
+    if (++waiting_ >= BatchSize)
+        sync();
+}
+
+void ServerPipeline::sync()
+{
+    if (PQpipelineSync(server_.handle()) != 1) {
+        leave();
+        server_.raise(ServerResult(), &schema_);
+    }
+    collect();
 }
 
 void ServerPipeline::collect()
@@ -98,12 +114,19 @@ void ServerPipeline::collect()
 
 void ServerPipeline::finish()
 {
-    if (waiting_ > 0) {
-        if (PQpipelineSync(server_.handle()) != 1) {
+    // The prepared statements go with the last batch. After a refusal they
+    // stay on the connection, unused: the next pipeline takes new names.
+    for (const auto &[sql, name] : prepared_) {
+        const QByteArray deallocate = "DEALLOCATE " + name;
+        if (PQsendQueryParams(server_.handle(), deallocate.constData(), 0, nullptr, nullptr,
+                              nullptr, nullptr, 0) != 1) {
             leave();
             server_.raise(ServerResult(), &schema_);
         }
-        collect();
+        ++waiting_;
     }
+    prepared_.clear();
+    if (waiting_ > 0)
+        sync();
     leave();
 }

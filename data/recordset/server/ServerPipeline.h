@@ -3,6 +3,7 @@
 #include "ServerConnection.h"
 
 #include <QByteArray>
+#include <map>
 #include <vector>
 
 // Statements sent one after another without waiting for each answer (libpq's
@@ -30,9 +31,13 @@ public:
 private:
     void collect();
     void leave();
+    void sync();
 
     ServerConnection &server_;
     const TableSchema &schema_;
+    // Each statement's text is prepared once, under a name of its own on
+    // this connection, and dropped at the end: planned once, not per row.
+    std::map<QByteArray, QByteArray> prepared_;
     int waiting_ = 0;
     bool inPipeline_ = false;
 };
