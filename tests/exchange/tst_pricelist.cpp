@@ -1,6 +1,6 @@
 #include "CatalogueSchema.h"
-#include "ErrorOf.h"
 #include "EngineTest.h"
+#include "ErrorOf.h"
 #include "ServerCatalogue.h"
 #include "ServerSchemaScope.h"
 #include "StoredRows.h"
@@ -82,7 +82,10 @@ struct Catalogue
         }
         return rows.join(' ');
     }
-    QString prices() { return stored(CatalogueSchema::goods(), {"auto_id", "price"}).replace(':', '='); }
+    QString prices()
+    {
+        return stored(CatalogueSchema::goods(), {"auto_id", "price"}).replace(':', '=');
+    }
 
     TestCatalogue catalogue{TestCatalogue::engineOfTest()};
     std::unique_ptr<Store> connection = catalogue.connect();
@@ -232,7 +235,8 @@ void TestPriceList::newGoodsFindOrMakeTheirReferences()
     QCOMPARE(c.stored(CatalogueSchema::goods(),
                       {"tovName", "cat_id", "auto_type", "price", "country_id"}, 5),
              QStringLiteral("Колодки:1:1:10:0 Диск:2:1:20.5:0"));
-    QCOMPARE(c.stored(CatalogueSchema::categories(), {"catName"}), QStringLiteral("Фильтры Тормоза"));
+    QCOMPARE(c.stored(CatalogueSchema::categories(), {"catName"}),
+             QStringLiteral("Фильтры Тормоза"));
     // Loaded again, the lines find the goods they made and change nothing.
     const PriceListImport::Plan again = planFor(c, sheet, false);
     QCOMPARE(again.unchanged, 2);

@@ -3,8 +3,8 @@
 #include "ServerCopyOut.h"
 #include "ServerPipeline.h"
 #include "ServerResult.h"
-#include "ServerVersions.h"
 #include "ServerSchema.h"
+#include "ServerVersions.h"
 
 #include "../Currency.h"
 #include "../Error.h"

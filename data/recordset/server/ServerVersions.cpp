@@ -22,8 +22,7 @@ constexpr const char *kChangedSinceSql = "age(xmin) <= age('%1'::xid)";
 
 } // namespace
 
-template <typename Read>
-QByteArray ServerVersions::atOneMoment(const Read &read)
+template <typename Read> QByteArray ServerVersions::atOneMoment(const Read &read)
 {
     server_.execute(kBeginSql);
     try {
@@ -63,8 +62,8 @@ QByteArray ServerVersions::readAgain(const RowStore &last, const QByteArray &mar
     // low 32, which age() compares the way round.
     const QByteArray since = QByteArray::number(mark.toULongLong() % (quint64(1) << 32));
     const QByteArray newMark = atOneMoment([&] {
-        ServerCopyOut(keysOnly, keys).read(server_, TableSql(keysOnly, TableSql::Dialect::Server)
-                                                        .selectKeys());
+        ServerCopyOut(keysOnly, keys)
+            .read(server_, TableSql(keysOnly, TableSql::Dialect::Server).selectKeys());
         ServerCopyOut(schema_, changed)
             .read(server_, sql.selectWhere(QString::fromLatin1(kChangedSinceSql)
                                                .arg(QString::fromLatin1(since))

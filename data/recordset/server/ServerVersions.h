@@ -19,8 +19,7 @@ class ServerVersions
 public:
     ServerVersions(ServerConnection &server, const TableSchema &schema)
         : server_(server), schema_(schema)
-    {
-    }
+    {}
 
     // Every row, and the mark; inside the caller's transaction, no mark.
     QByteArray readAll(RowStore &rows);
@@ -31,8 +30,7 @@ public:
 private:
     // Runs `read` in a read-only transaction that sees one moment; returns
     // the mark of that moment.
-    template <typename Read>
-    QByteArray atOneMoment(const Read &read);
+    template <typename Read> QByteArray atOneMoment(const Read &read);
 
     ServerConnection &server_;
     const TableSchema &schema_;
