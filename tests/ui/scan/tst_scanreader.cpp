@@ -340,13 +340,17 @@ void TestScanReader::findByCodeBox()
     ModalAnswers answers;
     QString caption, label;
     bool findEnabledWhenEmpty = true;
+    bool codeHasFocus = false;
     answers.handle([&](QWidget *modal) {
         auto *dialog = qobject_cast<FindCodeDialog *>(modal);
         QVERIFY(dialog);
         caption = dialog->windowTitle();
         label = dialog->findChild<QLabel *>()->text();
         findEnabledWhenEmpty = dialog->btnFind->isEnabled();
-        QCOMPARE(QApplication::focusWidget(), dialog->editCode);
+        // The dialog's own focus: whether the window system has made it the
+        // active window yet depends on the machine's load. Checked after the
+        // box is answered, so that a failure never leaves it open.
+        codeHasFocus = dialog->focusWidget() == dialog->editCode;
         typeText(dialog->editCode, QStringLiteral(" b-200 "));
         QTest::keyClick(dialog->editCode, Qt::Key_Return);
     });
@@ -355,6 +359,7 @@ void TestScanReader::findByCodeBox()
     QCOMPARE(caption, QStringLiteral("Найти по коду"));
     QCOMPARE(label, QStringLiteral("Код запчасти (артикул или штрихкод):"));
     QVERIFY(!findEnabledWhenEmpty);
+    QVERIFY(codeHasFocus);
     QCOMPARE(currentKey(), 2);
 
     // An unknown code says so, as a scan does.
