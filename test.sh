@@ -1,7 +1,7 @@
 #!/bin/sh
 # Set-up, then the whole test suite, headless, and the Debian package built and
 # checked; then the suite again under AddressSanitizer and UBSan, and each fuzz
-# target for 30 s. The tests of the server store run against a PostgreSQL
+# target for 20 s. The tests of the server store run against a PostgreSQL
 # server of their own, started in a temporary folder and stopped at the end,
 # whatever the outcome.
 set -eu

@@ -296,21 +296,27 @@ ServerConnection::Parameter ServerConnection::parameter(FieldType type, const St
     return {QByteArray::number(value.number), false};
 }
 
-ServerResult ServerConnection::execute(const QByteArray &sql,
-                                       const std::vector<Parameter> &parameters,
-                                       const TableSchema *schema, bool binary)
+ServerConnection::ParameterArrays::ParameterArrays(const std::vector<Parameter> &parameters)
 {
-    open();
-    std::vector<const char *> values;
-    std::vector<int> lengths, formats;
+    values.reserve(parameters.size());
+    lengths.reserve(parameters.size());
+    formats.reserve(parameters.size());
     for (const Parameter &p : parameters) {
         values.push_back(p.value ? (p.value->isEmpty() ? "" : p.value->constData()) : nullptr);
         lengths.push_back(p.value ? int(p.value->size()) : 0);
         formats.push_back(p.binary ? 1 : 0);
     }
+}
+
+ServerResult ServerConnection::execute(const QByteArray &sql,
+                                       const std::vector<Parameter> &parameters,
+                                       const TableSchema *schema, bool binary)
+{
+    open();
+    const ParameterArrays arrays(parameters);
     ServerResult result(PQexecParams(conn_, sql.constData(), int(parameters.size()), nullptr,
-                                     values.data(), lengths.data(), formats.data(),
-                                     binary ? 1 : 0));
+                                     arrays.values.data(), arrays.lengths.data(),
+                                     arrays.formats.data(), binary ? 1 : 0));
     const ExecStatusType status = result.get() ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         raise(result, schema);

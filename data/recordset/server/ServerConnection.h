@@ -58,6 +58,14 @@ public:
         bool binary = false;
     };
     static Parameter parameter(FieldType type, const StoreValue &value);
+    // The three arrays libpq takes for a statement's parameters; they point
+    // into `parameters`, which must outlive them.
+    struct ParameterArrays
+    {
+        explicit ParameterArrays(const std::vector<Parameter> &parameters);
+        std::vector<const char *> values;
+        std::vector<int> lengths, formats;
+    };
     // Runs one statement; a refusal throws StoreError, told in terms of
     // `schema` where one is given. With `binary`, values come as raw bytes.
     ServerResult execute(const QByteArray &sql, const std::vector<Parameter> &parameters = {},

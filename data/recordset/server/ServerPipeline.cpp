@@ -39,13 +39,7 @@ void ServerPipeline::leave()
 void ServerPipeline::send(const QByteArray &sql,
                           const std::vector<ServerConnection::Parameter> &parameters)
 {
-    std::vector<const char *> values;
-    std::vector<int> lengths, formats;
-    for (const ServerConnection::Parameter &p : parameters) {
-        values.push_back(p.value ? (p.value->isEmpty() ? "" : p.value->constData()) : nullptr);
-        lengths.push_back(p.value ? int(p.value->size()) : 0);
-        formats.push_back(p.binary ? 1 : 0);
-    }
+    const ServerConnection::ParameterArrays arrays(parameters);
     pg_conn *conn = server_.handle();
     QByteArray &name = prepared_[sql];
     if (name.isEmpty()) {
@@ -58,8 +52,8 @@ void ServerPipeline::send(const QByteArray &sql,
         }
         ++waiting_;
     }
-    if (PQsendQueryPrepared(conn, name.constData(), int(parameters.size()), values.data(),
-                            lengths.data(), formats.data(), 0) != 1) {
+    if (PQsendQueryPrepared(conn, name.constData(), int(parameters.size()), arrays.values.data(),
+                            arrays.lengths.data(), arrays.formats.data(), 0) != 1) {
         leave();
         server_.raise(ServerResult(), &schema_);
     }
